@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Installs what building and testing SeriesClean needs on Debian: the MinGW-w64 cross compilers,
+# CMake, GoogleTest sources, Wine (64-bit only: this machine kind cannot run 32-bit code) and the
+# locales that Wine needs to convert Japanese file names. Safe to run again: it installs only what
+# is missing. Run as root.
+set -euo pipefail
+
+packages=(
+  cmake
+  make
+  g++-mingw-w64-x86-64-posix
+  g++-mingw-w64-i686-posix
+  binutils-mingw-w64-x86-64
+  binutils-mingw-w64-i686
+  googletest
+  wine
+  wine64
+  locales
+)
+if [ "${SERIESCLEAN_WITH_DISPLAY:-0}" = 1 ]; then
+  packages+=(xvfb fonts-ipafont-gothic x11-apps imagemagick)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  if [ "$(id -u)" != 0 ]; then
+    echo "setup: these packages are missing and installing them needs root: ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Wine takes its ANSI code page from LC_ALL, but converts file names with the Unix locale: a
+# locale that is not generated breaks every Japanese file name.
+need_gen=0
+for loc in ja_JP.UTF-8 en_US.UTF-8; do
+  if ! grep -qx "$loc UTF-8" /etc/locale.gen 2>/dev/null; then
+    if [ "$(id -u)" != 0 ]; then
+      echo "setup: locale $loc is not generated and generating it needs root" >&2
+      exit 1
+    fi
+    echo "$loc UTF-8" >> /etc/locale.gen
+    need_gen=1
+  fi
+done
+norm() { echo "$1" | tr 'A-Z' 'a-z' | tr -d '-'; }
+for loc in ja_JP.UTF-8 en_US.UTF-8; do
+  if ! locale -a 2>/dev/null | grep -qx "$(norm "$loc")"; then need_gen=1; fi
+done
+if [ "$need_gen" = 1 ]; then
+  locale-gen >/dev/null
+fi
+echo "setup: done"

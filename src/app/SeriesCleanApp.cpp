@@ -1,0 +1,19 @@
+#include "app/SeriesCleanApp.h"
+
+#include "ui/SeriesCleanDlg.h"
+
+CSeriesCleanApp theApp;
+
+BEGIN_MESSAGE_MAP(CSeriesCleanApp, CWinApp)
+ON_COMMAND(ID_HELP, OnHelp)
+END_MESSAGE_MAP()
+
+BOOL CSeriesCleanApp::InitInstance()
+{
+    CSeriesCleanDlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
+    // FALSE: the dialog has closed and the process ends, with no message loop of the framework.
+    return FALSE;
+}

@@ -1,0 +1,68 @@
+// The nine products the program can remove, with every name, key and folder it needs of them.
+#pragma once
+
+#include "framework/Object.h"
+#include "framework/String.h"
+
+// One product. Getters return copies; setters replace a whole field.
+class CProductEntry : public CObject
+{
+public:
+    CProductEntry() = default;
+    ~CProductEntry() override = default;
+
+    void SetDisplayName(CString value) { m_strDisplayName = value; }
+    void SetUninstallGuid(CString value) { m_strUninstallGuid = value; }
+    void SetInstallFolder(CString value) { m_strInstallFolder = value; }
+    void SetShortcutName(CString value) { m_strShortcutName = value; }
+    void SetMachineKey(CString value) { m_strMachineKey = value; }
+    void SetExtraMachineKey(CString value) { m_strExtraMachineKey = value; }
+    void SetUserKey(CString value) { m_strUserKey = value; }
+    void SetDataFolder(CString value) { m_strDataFolder = value; }
+    void SetProductKey(CString value) { m_strProductKey = value; }
+    void SetProductName(CString value) { m_strProductName = value; }
+
+    // The name shown in messages, and the exact caption of the product's main window.
+    CString GetDisplayName() const { return m_strDisplayName; }
+    // The product's key name under ...\CurrentVersion\Uninstall, and its folder name under the
+    // installation-information folder.
+    CString GetUninstallGuid() const { return m_strUninstallGuid; }
+    CString GetShortcutName() const { return m_strShortcutName; }
+    // Under HKEY_LOCAL_MACHINE; holds the version values and "InstallPath".
+    CString GetMachineKey() const { return m_strMachineKey; }
+    // Under HKEY_LOCAL_MACHINE, or empty; its value "data" triggers the edition check.
+    CString GetExtraMachineKey() const { return m_strExtraMachineKey; }
+    // Under HKEY_CURRENT_USER; holds "CachePath".
+    CString GetUserKey() const { return m_strUserKey; }
+    // Appended directly to "CachePath" to name the map cache folder.
+    CString GetDataFolder() const { return m_strDataFolder; }
+
+private:
+    friend struct ProductEntryInspector; // lets tests read the fields that have no getter
+
+    CString m_strDisplayName;
+    CString m_strUninstallGuid;
+    CString m_strInstallFolder;
+    CString m_strShortcutName;
+    CString m_strMachineKey;
+    CString m_strExtraMachineKey;
+    CString m_strUserKey;
+    CString m_strDataFolder;
+    CString m_strProductKey;
+    CString m_strProductName;
+};
+
+// Owns the array of rows and every row in it.
+class CProductCatalog
+{
+public:
+    CProductCatalog();
+    virtual ~CProductCatalog();
+    CProductCatalog(const CProductCatalog&) = delete;
+    CProductCatalog& operator=(const CProductCatalog&) = delete;
+
+    // Builds the nine rows, in catalog order, at indexes 0 to 8. Always TRUE.
+    BOOL Fill();
+
+    CObArray* m_pEntries;
+};

@@ -1,0 +1,74 @@
+// Control wrappers: each call is one message to the control. They borrow the control's HWND,
+// bound by DDX_Control.
+#pragma once
+
+#include "framework/Wnd.h"
+
+#include <commctrl.h>
+
+class CButton : public CWnd
+{
+};
+
+class CStatic : public CWnd
+{
+};
+
+class CListBox : public CWnd
+{
+public:
+    int AddString(const CString& text);
+    CString GetText(int index) const;
+    int GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
+    int GetCurSel() const { return static_cast<int>(SendMessage(LB_GETCURSEL)); }
+    int SetCurSel(int index)
+    {
+        return static_cast<int>(SendMessage(LB_SETCURSEL, static_cast<WPARAM>(index)));
+    }
+    DWORD_PTR GetItemData(int index) const
+    {
+        return static_cast<DWORD_PTR>(SendMessage(LB_GETITEMDATA, index));
+    }
+    int SetItemData(int index, DWORD_PTR data)
+    {
+        return static_cast<int>(
+            SendMessage(LB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(data)));
+    }
+    void ResetContent() { SendMessage(LB_RESETCONTENT); }
+    void SetHorizontalExtent(int extent) { SendMessage(LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent)); }
+    int GetHorizontalExtent() const { return static_cast<int>(SendMessage(LB_GETHORIZONTALEXTENT)); }
+};
+
+class CProgressCtrl : public CWnd
+{
+public:
+    int SetPos(int pos) { return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(pos))); }
+    int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
+    void SetRange32(int lower, int upper) { SendMessage(PBM_SETRANGE32, static_cast<WPARAM>(lower), upper); }
+    void GetRange(int& lower, int& upper) const
+    {
+        PBRANGE range = {};
+        SendMessage(PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+        lower = range.iLow;
+        upper = range.iHigh;
+    }
+};
+
+// The device context of a WM_PAINT, from BeginPaint to EndPaint.
+class CPaintDC
+{
+public:
+    explicit CPaintDC(CWnd* wnd) : m_hWnd(wnd->m_hWnd) { m_hDC = BeginPaint(m_hWnd, &m_ps); }
+    ~CPaintDC() { EndPaint(m_hWnd, &m_ps); }
+    CPaintDC(const CPaintDC&) = delete;
+    CPaintDC& operator=(const CPaintDC&) = delete;
+
+    HDC GetSafeHdc() const { return m_hDC; }
+    BOOL DrawIcon(int x, int y, HICON icon) { return ::DrawIcon(m_hDC, x, y, icon); }
+
+    PAINTSTRUCT m_ps = {};
+
+private:
+    HWND m_hWnd;
+    HDC m_hDC;
+};

@@ -1,0 +1,98 @@
+// Owners of the kernel, registry, shell and GDI handles the program opens. Each closes its handle
+// in its destructor, so no path out of a function forgets one.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+namespace win32 {
+
+class KernelHandle
+{
+public:
+    KernelHandle() = default;
+    explicit KernelHandle(HANDLE handle) : m_handle(handle) {}
+    ~KernelHandle() { Close(); }
+    KernelHandle(const KernelHandle&) = delete;
+    KernelHandle& operator=(const KernelHandle&) = delete;
+
+    [[nodiscard]] bool IsValid() const { return m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return m_handle; }
+    void Reset(HANDLE handle = nullptr)
+    {
+        Close();
+        m_handle = handle;
+    }
+    void Close()
+    {
+        if (IsValid())
+            CloseHandle(m_handle);
+        m_handle = nullptr;
+    }
+
+private:
+    HANDLE m_handle = nullptr;
+};
+
+// A shell item identifier list, released with CoTaskMemFree.
+class ShellIdList
+{
+public:
+    ShellIdList() = default;
+    ~ShellIdList() { CoTaskMemFree(m_pidl); }
+    ShellIdList(const ShellIdList&) = delete;
+    ShellIdList& operator=(const ShellIdList&) = delete;
+
+    LPITEMIDLIST Get() const { return m_pidl; }
+    LPITEMIDLIST* Receive()
+    {
+        CoTaskMemFree(m_pidl);
+        m_pidl = nullptr;
+        return &m_pidl;
+    }
+
+private:
+    LPITEMIDLIST m_pidl = nullptr;
+};
+
+// A device context of a window, from GetDC, given back with ReleaseDC.
+class WindowDC
+{
+public:
+    explicit WindowDC(HWND hWnd) : m_hWnd(hWnd), m_hDC(GetDC(hWnd)) {}
+    ~WindowDC()
+    {
+        if (m_hDC)
+            ReleaseDC(m_hWnd, m_hDC);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+
+    HDC Get() const { return m_hDC; }
+
+private:
+    HWND m_hWnd;
+    HDC m_hDC;
+};
+
+// A SID built with AllocateAndInitializeSid, released with FreeSid.
+class AllocatedSid
+{
+public:
+    AllocatedSid() = default;
+    ~AllocatedSid()
+    {
+        if (m_sid)
+            FreeSid(m_sid);
+    }
+    AllocatedSid(const AllocatedSid&) = delete;
+    AllocatedSid& operator=(const AllocatedSid&) = delete;
+
+    PSID Get() const { return m_sid; }
+    PSID* Receive() { return &m_sid; }
+
+private:
+    PSID m_sid = nullptr;
+};
+
+} // namespace win32

@@ -1,0 +1,30 @@
+// The text boundary. The program's texts are code page 932 bytes (CString); Windows is called
+// through its W functions with UTF-16. Every conversion between the two happens here, with code
+// page 932 named explicitly, so the program behaves the same whatever the system's ANSI code
+// page is (932, 1252 or 65001).
+#pragma once
+
+#include "framework/String.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace win32 {
+
+constexpr UINT kProgramCodePage = 932;
+
+std::wstring Widen(const CString& text);
+
+// Converts UTF-16 to code page 932. Characters that code page 932 cannot hold become '?' (never a
+// look-alike letter); when lossy is given it tells whether that happened.
+CString Narrow(const wchar_t* text, size_t length, bool* lossy = nullptr);
+CString Narrow(const std::wstring& text, bool* lossy = nullptr);
+CString Narrow(const wchar_t* text, bool* lossy = nullptr);
+
+// The form of a path handed to the file-system W functions. An absolute drive path ("C:\...")
+// or UNC path is normalised (".", "..", "/" resolved) and given the "\\?\" prefix, which lifts
+// the MAX_PATH limit; any other path is only converted.
+std::wstring FileSystemPath(const CString& path);
+
+} // namespace win32

@@ -1,0 +1,3 @@
+#include "ui/SeriesCleanDlg.h"
+
+void CSeriesCleanDlg::OnExit() {}

@@ -1,0 +1,48 @@
+// The record a removal travels in: filled by the delete handler on the UI thread, worked through
+// by the removal worker, reported from through the dialog's messages.
+#pragma once
+
+#include "framework/String.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+
+// The five pieces of a product on disk. The survey and the removal visit them in the order 0, 1,
+// 2, 4, 3; the second confirmation lists them in the order 2, 0, 1, 4, 3.
+enum RemovalSlot : int
+{
+    SLOT_START_MENU = 0,   // the product's folder in the Start menu
+    SLOT_DESKTOP_LINK = 1, // the product's shortcut on the desktop
+    SLOT_SETUP_INFO = 2,   // its folder under "installshield installation information"
+    SLOT_APP_FOLDER = 3,   // the application folder
+    SLOT_CACHE_FOLDER = 4, // the map cache folder
+    SLOT_COUNT = 5,
+};
+
+// The cancel request. The UI thread sets it while the worker's deletion engine polls it, so it is
+// one atomic 32-bit word; only the value 1 means cancel.
+using CancelFlag = std::atomic<int32_t>;
+
+struct RemovalJob
+{
+    HWND m_hDlg = nullptr;         // the dialog: target of every UM_ message
+    uint64_t m_nStepTotal = 0;     // file-system steps to run; range of bar 1
+    uint64_t m_nStepDone = 0;      // steps finished; position of bar 1
+    int64_t m_nFileTotal = 0;      // files of the application folder; range of bar 2
+    uint64_t m_nFileDone = 0;      // files handled in the application step; position of bar 2
+    int32_t m_nReportInterval = 0; // files between two reports of the deletion engine
+    CString m_strStatus;           // text for UM_STATUS_TEXT; read by the dialog only during the send
+    CancelFlag m_bCancel{0};
+    BOOL m_bFound[SLOT_COUNT] = {};
+    CString m_strTarget[SLOT_COUNT];
+    int32_t m_nTargetFiles[SLOT_COUNT] = {};
+    CString m_strUninstallKey; // under HKEY_LOCAL_MACHINE
+    CString m_strMachineKey;
+    CString m_strExtraMachineKey; // may be empty
+    CString m_strUserKey;         // under HKEY_CURRENT_USER
+};
+
+static_assert(sizeof(CancelFlag) == 4 && CancelFlag::is_always_lock_free,
+              "the cancel flag is one 32-bit word");

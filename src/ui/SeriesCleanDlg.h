@@ -1,0 +1,68 @@
+// The main dialog: the list of installed products, the delete, exit and cancel buttons, and the
+// status area in which a running removal reports through the UM_ messages.
+#pragma once
+
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "removal/RemovalJob.h"
+#include "ui/Messages.h"
+#include "ui/resource.h"
+
+class CProductCatalog;
+
+class CSeriesCleanDlg : public CDialog
+{
+public:
+    explicit CSeriesCleanDlg(CWnd* pParent = nullptr);
+    ~CSeriesCleanDlg() override;
+
+    BOOL DestroyWindow() override;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnInitDialog() override;
+
+    // Called when the dialog needs painting; draws the icon while the dialog is minimised.
+    void OnPaint();
+    // Called for the cursor to show while the minimised dialog is dragged.
+    HCURSOR OnQueryDragIcon();
+    // Called when the delete button is clicked: plans a removal, confirms it and starts it.
+    void OnDelete();
+    // Called when the list's selection changes: a selection enables the delete button.
+    void OnSelChangeProducts();
+    // Called when the list's selection is cancelled: disables the delete button.
+    void OnSelCancelProducts();
+    // Called on a double click in the list: with a selection, deletes as the delete button does.
+    void OnDblClkProducts();
+    // Called when the cancel button is clicked during a removal: raises the cancel flag only.
+    void OnCancelRemoval();
+    // Called when the exit button is clicked: may offer to delete the settings key, then closes.
+    void OnExit();
+
+    // Lists the catalog's installed products and puts the dialog into its idle state.
+    void FillProductList();
+
+    int m_bSeriesInstalled = 0;
+    CButton m_btnExit;
+    CButton m_btnCancel;
+    CStatic m_staticInfo;
+    CStatic m_staticStatus1;
+    CStatic m_staticStatus2;
+    CProgressCtrl m_progress1;
+    CProgressCtrl m_progress2;
+    CButton m_btnDelete;
+    CListBox m_listProducts;
+    HICON m_hIcon;
+    CProductCatalog* m_pCatalog = nullptr;
+    RemovalJob m_job;
+    // Set while a removal's worker may still use m_job: Enter and Esc must not end the dialog then.
+    bool m_bRemovalRunning = false;
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void ShowFinalBox(const char* text, UINT type, LPARAM result);
+    CProgressCtrl& SelectedBar(LPARAM selector) { return selector == 1 ? m_progress1 : m_progress2; }
+    CStatic& SelectedLine(LPARAM selector) { return selector == 1 ? m_staticStatus1 : m_staticStatus2; }
+};

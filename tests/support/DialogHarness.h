@@ -1,0 +1,82 @@
+// Runs the real main dialog modally on a thread of its own, as the program's UI thread runs it,
+// while the test drives it from outside the way a user would: through its window.
+#pragma once
+
+#include "ui/SeriesCleanDlg.h"
+
+#include <atomic>
+#include <thread>
+
+// The main dialog with its state opened up for the tests, and a way to wait until everything
+// posted to it so far has been handled.
+class TestDialog : public CSeriesCleanDlg
+{
+public:
+    using CSeriesCleanDlg::m_bRemovalRunning;
+    using CSeriesCleanDlg::m_bSeriesInstalled;
+    using CSeriesCleanDlg::m_btnCancel;
+    using CSeriesCleanDlg::m_btnDelete;
+    using CSeriesCleanDlg::m_btnExit;
+    using CSeriesCleanDlg::m_hIcon;
+    using CSeriesCleanDlg::m_job;
+    using CSeriesCleanDlg::m_listProducts;
+    using CSeriesCleanDlg::m_pCatalog;
+    using CSeriesCleanDlg::m_progress1;
+    using CSeriesCleanDlg::m_progress2;
+    using CSeriesCleanDlg::m_staticInfo;
+    using CSeriesCleanDlg::m_staticStatus1;
+    using CSeriesCleanDlg::m_staticStatus2;
+
+    static constexpr UINT kFlushMessage = WM_APP + 0x3F00;
+
+    TestDialog() : m_flushed(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+    ~TestDialog() override { CloseHandle(m_flushed); }
+
+    HANDLE FlushedEvent() const { return m_flushed; }
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == kFlushMessage) {
+            SetEvent(m_flushed);
+            return 0;
+        }
+        return CSeriesCleanDlg::WindowProc(message, wParam, lParam);
+    }
+
+private:
+    HANDLE m_flushed;
+};
+
+class DialogHarness
+{
+public:
+    // Starts the dialog and waits until its initialisation is over.
+    DialogHarness();
+    // Ends the dialog if it still runs (as Esc would) and waits for its thread.
+    ~DialogHarness();
+    DialogHarness(const DialogHarness&) = delete;
+    DialogHarness& operator=(const DialogHarness&) = delete;
+
+    TestDialog& Dialog() { return *m_dialog; }
+    HWND Window() const { return m_hWnd; }
+    HWND Control(int id) const { return GetDlgItem(m_hWnd, id); }
+
+    // Waits until every message posted to the dialog before this call has been handled.
+    void Flush();
+    // Clicks a button of the dialog as the user would (the control's BN_CLICKED notification).
+    void Click(int id);
+    // Sends the list box's notification code to the dialog.
+    void NotifyList(int code);
+    // Waits until the modal run has returned; false after the timeout.
+    bool WaitForEnd(DWORD timeoutMs = 10000);
+    bool Ended() const { return m_ended; }
+    INT_PTR Result() const { return m_result; }
+
+private:
+    std::thread m_thread;
+    std::atomic<TestDialog*> m_dialog{nullptr};
+    std::atomic<bool> m_ended{false};
+    HWND m_hWnd = nullptr;
+    INT_PTR m_result = 0;
+};

@@ -1,0 +1,65 @@
+// Builds real registry states and folder trees for the tests, and reads what is left afterwards.
+// Everything here uses the W functions directly with UTF-16 texts, independent of the code under
+// test.
+#pragma once
+
+#include "framework/String.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace fixture {
+
+// Code page 932 bytes to UTF-16 and back, for comparing the program's texts with the platform's.
+std::wstring FromCp932(const CString& text);
+CString ToCp932(const std::wstring& text);
+
+void SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value);
+void SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value);
+void CreateKey(HKEY root, const std::wstring& key);
+bool KeyExists(HKEY root, const std::wstring& key);
+bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name);
+void DeleteKey(HKEY root, const std::wstring& key);
+
+void MakeFolder(const std::wstring& path); // with its missing parents
+void MakeFile(const std::wstring& path, const std::string& content = "data");
+bool Exists(const std::wstring& path);
+// Removes a tree without following links (a link is removed, never its target).
+void RemoveTree(const std::wstring& path);
+std::wstring LongPath(const std::wstring& path); // the "\\?\" form of an absolute path
+
+// A folder of the test's own under C:\sctest, removed with its content at the end of the test.
+class TempFolder
+{
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& Path() const { return m_path; }
+    std::wstring operator/(const std::wstring& relative) const { return m_path + L"\\" + relative; }
+
+private:
+    std::wstring m_path;
+};
+
+// A shell folder's path (SHGetFolderPathW), for placing fixtures in the Start menu or desktop.
+std::wstring ShellFolder(int csidl);
+
+// A file held open with share mode 0: another process's open file, as the deletion meets it.
+class LockedFile
+{
+public:
+    explicit LockedFile(const std::wstring& path);
+    ~LockedFile() { Release(); }
+    LockedFile(const LockedFile&) = delete;
+    LockedFile& operator=(const LockedFile&) = delete;
+    void Release();
+
+private:
+    HANDLE m_handle;
+};
+
+} // namespace fixture
