@@ -5,7 +5,7 @@
 CSeriesCleanApp theApp;
 
 BEGIN_MESSAGE_MAP(CSeriesCleanApp, CWinApp)
-ON_COMMAND(ID_HELP, OnHelp)
+    ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()
 
 BOOL CSeriesCleanApp::InitInstance()

@@ -15,9 +15,9 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& control)
 }
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-ON_WM_INITDIALOG()
-ON_COMMAND(IDOK, OnOK)
-ON_COMMAND(IDCANCEL, OnCancel)
+    ON_WM_INITDIALOG()
+    ON_COMMAND(IDOK, OnOK)
+    ON_COMMAND(IDCANCEL, OnCancel)
 END_MESSAGE_MAP()
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}

@@ -1,0 +1,11 @@
+// Removal of registry keys with their whole subtree.
+#pragma once
+
+#include "framework/String.h"
+
+#include <windows.h>
+
+// Deletes root\strKeyPath with all its sub-keys and values. 1 when the key is gone afterwards or
+// was not there (also when it cannot be opened with full access); 0 when it exists and cannot be
+// deleted, and for a path that names the root itself (empty, or backslashes only).
+int DeleteRegistryKey(HKEY hRootKey, CString strKeyPath);
