@@ -24,22 +24,21 @@ BOOL CFile::GetStatus(const CString& fileName, CFileStatus& status)
 
 void CFile::SetStatus(const CString& fileName, const CFileStatus& status)
 {
-    // The attribute byte 0 means a normal file, which the platform spells FILE_ATTRIBUTE_NORMAL.
-    const DWORD attributes = status.m_attribute ? status.m_attribute : FILE_ATTRIBUTE_NORMAL;
-    if (!win32::SetAttributes(fileName, attributes))
-        CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), fileName);
-
+    // One handle writes the attributes and the three time stamps together. Zero time stamps stay
+    // as they are; the attribute byte 0 means a normal file.
     win32::KernelHandle file(win32::OpenFile(fileName, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, OPEN_EXISTING,
-                                             FILE_ATTRIBUTE_NORMAL));
+                                             FILE_FLAG_OPEN_REPARSE_POINT));
     if (!file.IsValid())
         CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), fileName);
-    const FILETIME* created =
-        status.m_ctime.dwLowDateTime || status.m_ctime.dwHighDateTime ? &status.m_ctime : nullptr;
-    const FILETIME* accessed =
-        status.m_atime.dwLowDateTime || status.m_atime.dwHighDateTime ? &status.m_atime : nullptr;
-    const FILETIME* modified =
-        status.m_mtime.dwLowDateTime || status.m_mtime.dwHighDateTime ? &status.m_mtime : nullptr;
-    if (!SetFileTime(file.Get(), created, accessed, modified))
+    FILE_BASIC_INFO info = {};
+    info.CreationTime.LowPart = status.m_ctime.dwLowDateTime;
+    info.CreationTime.HighPart = static_cast<LONG>(status.m_ctime.dwHighDateTime);
+    info.LastAccessTime.LowPart = status.m_atime.dwLowDateTime;
+    info.LastAccessTime.HighPart = static_cast<LONG>(status.m_atime.dwHighDateTime);
+    info.LastWriteTime.LowPart = status.m_mtime.dwLowDateTime;
+    info.LastWriteTime.HighPart = static_cast<LONG>(status.m_mtime.dwHighDateTime);
+    info.FileAttributes = status.m_attribute ? status.m_attribute : FILE_ATTRIBUTE_NORMAL;
+    if (!SetFileInformationByHandle(file.Get(), FileBasicInfo, &info, sizeof(info)))
         CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), fileName);
 }
 

@@ -38,8 +38,9 @@ class CFile
 public:
     // Reads the time stamps, size and attributes of the file; FALSE when it cannot be read.
     static BOOL GetStatus(const CString& fileName, CFileStatus& status);
-    // Writes the attributes and the three time stamps of status back to the file, which needs
-    // write access to it. Raises CFileException on failure.
+    // Writes the attributes and the three time stamps of status back to the file, which needs the
+    // right to write to it; a file another process holds open may refuse. Raises CFileException on
+    // failure.
     static void SetStatus(const CString& fileName, const CFileStatus& status);
     // Deletes the file. Raises CFileException on failure.
     static void Remove(const CString& fileName);

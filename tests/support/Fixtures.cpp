@@ -173,6 +173,51 @@ TempFolder::~TempFolder()
     RemoveTree(m_path);
 }
 
+namespace {
+
+// The Unix path of a Windows path, as Wine maps it (UTF-8 under the suite's locales).
+std::wstring UnixPath(const std::wstring& path)
+{
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    static const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* unix = toUnix ? toUnix(path.c_str()) : nullptr;
+    if (!unix)
+        return std::wstring();
+    const int n = MultiByteToWideChar(CP_UTF8, 0, unix, -1, nullptr, 0);
+    std::wstring result(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, unix, -1, result.data(), n);
+    result.resize(wcslen(result.c_str()));
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+} // namespace
+
+void MakeDirectoryLink(const std::wstring& link, const std::wstring& target)
+{
+    const std::wstring unixTarget = UnixPath(target);
+    // The link does not exist yet: map its folder, then add its name.
+    const size_t slash = link.find_last_of(L'\\');
+    const std::wstring unixFolder = UnixPath(link.substr(0, slash));
+    ASSERT_FALSE(unixTarget.empty() || unixFolder.empty()) << "not running under Wine";
+    // Wine starts a Unix program given by its Unix path.
+    // Its arguments are split by the Windows rules, so they are quoted with double quotes.
+    std::wstring command =
+        L"/bin/ln -s \"" + unixTarget + L"\" \"" + unixFolder + L"/" + link.substr(slash + 1) + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &info));
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    const ULONGLONG deadline = GetTickCount64() + 10000;
+    while (GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount64() < deadline)
+        Sleep(10);
+    ASSERT_NE(GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u) << "no link was made";
+}
+
 std::wstring ShellFolder(int csidl)
 {
     wchar_t buffer[MAX_PATH] = {};

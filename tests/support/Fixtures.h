@@ -45,6 +45,11 @@ private:
     std::wstring m_path;
 };
 
+// A directory link at link that points to target, made as a Unix symbolic link (how Wine shows a
+// junction: a directory with the reparse-point attribute). Never make links to files: Wine shows
+// them as plain files and deleting one deletes its target.
+void MakeDirectoryLink(const std::wstring& link, const std::wstring& target);
+
 // A shell folder's path (SHGetFolderPathW), for placing fixtures in the Start menu or desktop.
 std::wstring ShellFolder(int csidl);
 

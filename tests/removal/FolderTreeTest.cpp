@@ -1,0 +1,359 @@
+#include "removal/FolderTree.h"
+#include "support/Fixtures.h"
+#include "support/MessageBoxRecorder.h"
+#include "support/RecorderWindow.h"
+#include "ui/Messages.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using fixture::Exists;
+using fixture::MakeFile;
+using fixture::MakeFolder;
+
+// A deletion test: a folder tree of its own, the dialog's stand-in window, the locked-file prompt's
+// recorder, and the shared values of a run (counter, cancel flag, status text).
+class FolderTreeTest : public testing::Test
+{
+protected:
+    // A reporting run, as the worker runs the application step.
+    int DeleteReporting(const std::wstring& path, uint32_t step = 10)
+    {
+        const int result =
+            DeleteFolderTree(fixture::ToCp932(path), m_window.Handle(), &m_filesDone, step, &m_cancel,
+                             &m_status, UM_DONE_CANCELLED, UM_PROGRESS_POS, UM_STATUS_TEXT);
+        m_window.Flush();
+        return result;
+    }
+
+    // A silent run, as the worker runs the other steps.
+    int DeleteSilently(const std::wstring& path)
+    {
+        return DeleteFolderTree(fixture::ToCp932(path), nullptr, nullptr, 0, nullptr, &m_status, 0, 0, 0);
+    }
+
+    std::vector<WPARAM> ProgressPositions()
+    {
+        std::vector<WPARAM> positions;
+        for (const RecordedMessage& m : m_window.Messages(UM_PROGRESS_POS)) {
+            EXPECT_EQ(m.lParam, 2);
+            EXPECT_FALSE(m.sent);
+            positions.push_back(m.wParam);
+        }
+        return positions;
+    }
+
+    void MakeFiles(const std::wstring& folder, int count)
+    {
+        for (int i = 0; i < count; ++i)
+            MakeFile(folder + L"\\file" + std::to_wstring(i) + L".dat");
+    }
+
+    fixture::TempFolder m_root;
+    MessageBoxRecorder m_boxes;
+    CString m_status;
+    RecorderWindow m_window{&m_status};
+    uint64_t m_filesDone = 0;
+    CancelFlag m_cancel{0};
+};
+
+} // namespace
+
+TEST_F(FolderTreeTest, APathThatNamesNothingFinishesWithoutAWord)
+{
+    EXPECT_EQ(DeleteReporting(m_root / L"missing"), 1);
+    EXPECT_TRUE(m_window.Messages().empty());
+    EXPECT_EQ(LastTreeStop(), TreeStop::None);
+}
+
+TEST_F(FolderTreeTest, ASingleFileIsRemovedUncountedAndUnreported)
+{
+    MakeFile(m_root / L"茶房ガイド.lnk");
+    MakeFile(m_root / L"other.lnk");
+    EXPECT_EQ(DeleteReporting(m_root / L"茶房ガイド.lnk"), 1);
+    EXPECT_FALSE(Exists(m_root / L"茶房ガイド.lnk"));
+    EXPECT_TRUE(Exists(m_root / L"other.lnk"));
+    EXPECT_EQ(m_filesDone, 0u);
+    EXPECT_TRUE(m_window.Messages().empty());
+}
+
+TEST_F(FolderTreeTest, AnEmptyFolderInAReportingRunShowsItselfOnce)
+{
+    MakeFolder(m_root / L"empty");
+    EXPECT_EQ(DeleteReporting(m_root / L"empty"), 1);
+    EXPECT_FALSE(Exists(m_root / L"empty"));
+    EXPECT_EQ(m_filesDone, 0u);
+    const std::vector<RecordedMessage> messages = m_window.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].message, static_cast<UINT>(UM_STATUS_TEXT));
+    EXPECT_TRUE(messages[0].sent);
+    EXPECT_EQ(messages[0].lParam, 2);
+    EXPECT_EQ(messages[0].status, "削除フォルダ: " + CompactPath(fixture::ToCp932(m_root / L"empty"), 40));
+}
+
+TEST_F(FolderTreeTest, ReadOnlyHiddenAndSystemFilesAreRemoved)
+{
+    const std::wstring tree = m_root / L"app";
+    for (DWORD attributes : {FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM,
+                             FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}) {
+        const std::wstring file = tree + L"\\sub\\f" + std::to_wstring(attributes);
+        MakeFile(file);
+        ASSERT_TRUE(SetFileAttributesW(file.c_str(), attributes));
+    }
+    EXPECT_EQ(DeleteSilently(tree), 1);
+    EXPECT_FALSE(Exists(tree));
+    EXPECT_EQ(m_boxes.Count(), 0u);
+}
+
+TEST_F(FolderTreeTest, ProgressGoesOutAtEveryFullStepOnly)
+{
+    MakeFiles(m_root / L"app", 25);
+    EXPECT_EQ(DeleteReporting(m_root / L"app"), 1);
+    EXPECT_EQ(ProgressPositions(), (std::vector<WPARAM>{10, 20}));
+    EXPECT_EQ(m_filesDone, 25u);
+    EXPECT_FALSE(Exists(m_root / L"app"));
+}
+
+TEST_F(FolderTreeTest, TheCounterRunsOnAcrossSubFoldersAndFromWhereTheCallerLeftIt)
+{
+    const std::wstring tree = m_root / L"app";
+    MakeFiles(tree, 7);
+    MakeFiles(tree + L"\\data", 8);
+    MakeFiles(tree + L"\\data\\maps", 3);
+    m_filesDone = 4;
+    EXPECT_EQ(DeleteReporting(tree), 1);
+    EXPECT_EQ(m_filesDone, 22u);
+    EXPECT_EQ(ProgressPositions(), (std::vector<WPARAM>{10, 20}));
+    // One status line per folder, sent before its content is handled.
+    EXPECT_EQ(m_window.Messages(UM_STATUS_TEXT).size(), 3u);
+    EXPECT_FALSE(Exists(tree));
+}
+
+TEST_F(FolderTreeTest, CancelIsSeenAtTheNextCheckpointAndKeepsTheEnclosingFolders)
+{
+    const std::wstring tree = m_root / L"app";
+    MakeFiles(tree + L"\\sub", 15);
+    MakeFile(tree + L"\\zlast.dat");
+    m_cancel = 1;
+    EXPECT_EQ(DeleteReporting(tree), 0);
+    EXPECT_EQ(LastTreeStop(), TreeStop::Cancelled);
+    // The tenth file was removed before the flag was seen; no progress went out for it.
+    EXPECT_EQ(m_filesDone, 10u);
+    EXPECT_TRUE(ProgressPositions().empty());
+    const std::vector<RecordedMessage> cancelled = m_window.Messages(UM_DONE_CANCELLED);
+    ASSERT_EQ(cancelled.size(), 1u);
+    EXPECT_EQ(cancelled[0].wParam, 0u);
+    EXPECT_EQ(cancelled[0].lParam, 0);
+    EXPECT_FALSE(cancelled[0].sent);
+    EXPECT_TRUE(Exists(tree + L"\\sub"));
+    int files = 0, folders = 0;
+    CountFilesInTree(fixture::ToCp932(tree), &files, &folders);
+    EXPECT_EQ(files, 6) << "5 files of sub and the one after it stay";
+}
+
+TEST_F(FolderTreeTest, OnlyTheValueOneCancels)
+{
+    MakeFiles(m_root / L"app", 12);
+    m_cancel = 2;
+    EXPECT_EQ(DeleteReporting(m_root / L"app"), 1);
+    EXPECT_FALSE(Exists(m_root / L"app"));
+    EXPECT_TRUE(m_window.Messages(UM_DONE_CANCELLED).empty());
+}
+
+TEST_F(FolderTreeTest, FoldersWithoutFilesNeverReachACheckpoint)
+{
+    MakeFolder(m_root / L"app\\a\\b\\c");
+    MakeFolder(m_root / L"app\\d");
+    m_cancel = 1;
+    EXPECT_EQ(DeleteReporting(m_root / L"app"), 1);
+    EXPECT_FALSE(Exists(m_root / L"app"));
+}
+
+TEST_F(FolderTreeTest, LockedFileAbortStopsAndTellsTheDialog)
+{
+    const std::wstring file = m_root / L"app\\地図.dat";
+    MakeFile(file);
+    fixture::LockedFile lock(file);
+    m_boxes.QueueAnswer(IDABORT);
+    EXPECT_EQ(DeleteReporting(m_root / L"app"), 0);
+    EXPECT_EQ(LastTreeStop(), TreeStop::Aborted);
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    const RecordedBox box = m_boxes.At(0);
+    EXPECT_EQ(box.text, fixture::ToCp932(file) + "がロック中です。");
+    EXPECT_EQ(box.caption, CString("ルミナGOシリーズの削除"));
+    EXPECT_EQ(box.type, static_cast<UINT>(MB_ABORTRETRYIGNORE | MB_ICONQUESTION | MB_DEFBUTTON2));
+    EXPECT_EQ(box.owner, m_window.Handle());
+    EXPECT_EQ(m_window.Messages(UM_DONE_CANCELLED).size(), 1u);
+    lock.Release();
+    EXPECT_TRUE(Exists(file));
+}
+
+TEST_F(FolderTreeTest, LockedFileRetryAfterTheHolderLetsGoRemovesIt)
+{
+    const std::wstring file = m_root / L"app\\map.dat";
+    MakeFile(file);
+    fixture::LockedFile lock(file);
+    m_boxes.QueueAnswer(IDRETRY); // still held: asked again
+    m_boxes.QueueAnswer([&](const RecordedBox&) {
+        lock.Release();
+        return IDRETRY;
+    });
+    EXPECT_EQ(DeleteReporting(m_root / L"app"), 1);
+    EXPECT_EQ(m_boxes.Count(), 2u);
+    EXPECT_FALSE(Exists(m_root / L"app"));
+    EXPECT_EQ(m_filesDone, 1u);
+}
+
+TEST_F(FolderTreeTest, LockedFileIgnoreLeavesItCountedAndTheFolderInPlace)
+{
+    const std::wstring file = m_root / L"app\\map.dat";
+    MakeFile(file);
+    MakeFile(m_root / L"app\\other.dat");
+    fixture::LockedFile lock(file);
+    m_boxes.QueueAnswer(IDIGNORE);
+    EXPECT_EQ(DeleteReporting(m_root / L"app"), 1);
+    EXPECT_EQ(m_filesDone, 2u);
+    lock.Release();
+    EXPECT_TRUE(Exists(file));
+    EXPECT_FALSE(Exists(m_root / L"app\\other.dat"));
+    EXPECT_TRUE(m_window.Messages(UM_DONE_CANCELLED).empty());
+}
+
+TEST_F(FolderTreeTest, AbortInASilentRunTellsNobody)
+{
+    const std::wstring file = m_root / L"cache\\tile.dat";
+    MakeFile(file);
+    fixture::LockedFile lock(file);
+    m_boxes.QueueAnswer(IDABORT);
+    EXPECT_EQ(DeleteSilently(m_root / L"cache"), 0);
+    EXPECT_EQ(LastTreeStop(), TreeStop::Aborted);
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_EQ(m_boxes.At(0).owner, nullptr);
+    m_window.Flush();
+    EXPECT_TRUE(m_window.Messages().empty());
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) << "nothing posted to this thread either";
+}
+
+TEST_F(FolderTreeTest, ASingleLockedFileGetsThePromptToo)
+{
+    const std::wstring file = m_root / L"link.lnk";
+    MakeFile(file);
+    fixture::LockedFile lock(file);
+    m_boxes.QueueAnswer(IDIGNORE);
+    EXPECT_EQ(DeleteSilently(file), 1);
+    EXPECT_EQ(m_boxes.Count(), 1u);
+    lock.Release();
+    EXPECT_TRUE(Exists(file));
+}
+
+TEST_F(FolderTreeTest, LinksAreRemovedAndNeverFollowed)
+{
+    const std::wstring canary = m_root / L"profile";
+    MakeFile(canary + L"\\keep.txt");
+    const std::wstring tree = m_root / L"app";
+    MakeFile(tree + L"\\a.dat");
+    fixture::MakeDirectoryLink(tree + L"\\documents", canary);
+
+    int files = 0, folders = 0;
+    EXPECT_EQ(CountFilesInTree(fixture::ToCp932(tree), &files, &folders), 1);
+    EXPECT_EQ(files, 1);
+    EXPECT_EQ(folders, 1) << "the link is counted where it stands";
+
+    EXPECT_EQ(DeleteReporting(tree), 1);
+    EXPECT_TRUE(Exists(canary + L"\\keep.txt"));
+    EXPECT_FALSE(Exists(tree + L"\\a.dat"));
+
+    // A link given as the path itself is not entered either.
+    fixture::MakeDirectoryLink(m_root / L"toplink", canary);
+    EXPECT_EQ(DeleteSilently(m_root / L"toplink"), 1);
+    EXPECT_TRUE(Exists(canary + L"\\keep.txt"));
+    files = folders = 0;
+    EXPECT_EQ(CountFilesInTree(fixture::ToCp932(m_root / L"toplink"), &files, &folders), 0);
+    EXPECT_EQ(files + folders, 0);
+}
+
+TEST_F(FolderTreeTest, PathsLongerThanMaxPathAreDeletedAndCountedCompletely)
+{
+    std::wstring deep = m_root / L"app";
+    while (deep.size() < 600)
+        deep += L"\\地図データのフォルダ_" + std::to_wstring(deep.size());
+    MakeFile(deep + L"\\tile.dat");
+    MakeFile(m_root / L"app\\top.dat");
+    ASSERT_TRUE(Exists(deep + L"\\tile.dat"));
+
+    int files = 0, folders = 0;
+    EXPECT_EQ(CountFilesInTree(fixture::ToCp932(m_root / L"app"), &files, &folders), 1);
+    EXPECT_EQ(files, 2);
+    EXPECT_GT(folders, 20);
+    EXPECT_EQ(DeleteReporting(m_root / L"app"), 1);
+    EXPECT_FALSE(Exists(m_root / L"app"));
+    EXPECT_EQ(m_filesDone, 2u);
+}
+
+TEST_F(FolderTreeTest, WildcardsNeverWidenWhatIsDeleted)
+{
+    MakeFile(m_root / L"cafe\\a.dat");
+    EXPECT_EQ(DeleteSilently(m_root / L"caf?"), 1);
+    EXPECT_EQ(DeleteSilently(m_root / L"*"), 1);
+    EXPECT_TRUE(Exists(m_root / L"cafe\\a.dat"));
+}
+
+TEST(FileCountTest, CountsFilesAndFoldersAtEveryDepth)
+{
+    fixture::TempFolder root;
+    MakeFile(root / L"t\\a.txt");
+    MakeFile(root / L"t\\b.txt");
+    MakeFile(root / L"t\\sub\\c.txt");
+    MakeFile(root / L"t\\sub\\d.txt");
+    MakeFile(root / L"t\\sub\\e.txt");
+    MakeFolder(root / L"t\\sub\\empty");
+    const std::wstring hidden = root / L"t\\sub\\h.sys";
+    MakeFile(hidden);
+    SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+
+    int files = 0, folders = 0;
+    EXPECT_EQ(CountFilesInTree(fixture::ToCp932(root / L"t"), &files, &folders), 1);
+    EXPECT_EQ(files, 6);
+    EXPECT_EQ(folders, 2);
+    // The counters are added to, never reset.
+    EXPECT_EQ(CountFilesInTree(fixture::ToCp932(root / L"t"), &files, &folders), 1);
+    EXPECT_EQ(files, 12);
+    EXPECT_EQ(folders, 4);
+}
+
+TEST(FileCountTest, NoFolderNoCount)
+{
+    fixture::TempFolder root;
+    MakeFile(root / L"file.txt");
+    MakeFolder(root / L"empty");
+    int files = 0, folders = 0;
+    EXPECT_EQ(CountFilesInTree(fixture::ToCp932(root / L"missing"), &files, &folders), 0);
+    EXPECT_EQ(CountFilesInTree(fixture::ToCp932(root / L"file.txt"), &files, &folders), 0);
+    EXPECT_EQ(CountFilesInTree(fixture::ToCp932(root / L"empty"), &files, &folders), 1);
+    EXPECT_EQ(files, 0);
+    EXPECT_EQ(folders, 0);
+}
+
+TEST(CompactPathTest, ShortensToThirtyNineBytesWithoutSplittingACharacter)
+{
+    EXPECT_EQ(CompactPath("C:\\short", 40), CString("C:\\short"));
+    const CString exact(std::string(39, 'a'));
+    EXPECT_EQ(CompactPath(exact, 40), exact);
+
+    const CString shortened = CompactPath("C:\\Program Files\\NORTHSTAGE\\TeaAtlas\\data\\tiles", 40);
+    EXPECT_EQ(shortened, CString("C:\\Program Files\\NORTHSTAGE\\Te...\\tiles"));
+    EXPECT_EQ(shortened.GetLength(), 39);
+
+    // Every cut lands between characters, whatever the byte count.
+    for (int extra = 0; extra < 4; ++extra) {
+        const CString japanese =
+            CString(std::string(static_cast<size_t>(extra), 'x').c_str()) +
+            "C:\\地図ソフト表示\\北欧旅行ガイドのデータ\\ソソソソソソソソソソソソソソソソソソソソ";
+        const CString compact = CompactPath(japanese, 40);
+        EXPECT_LE(compact.GetLength(), 39);
+        EXPECT_EQ(fixture::ToCp932(fixture::FromCp932(compact)), compact) << "a character was split";
+        EXPECT_NE(compact.Find("..."), -1);
+    }
+}

@@ -1,0 +1,102 @@
+#include "support/RecorderWindow.h"
+
+#include "ui/Messages.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr UINT kFlush = WM_APP + 0x3F01;
+const wchar_t kClassName[] = L"SeriesCleanTestRecorder";
+
+} // namespace
+
+RecorderWindow::RecorderWindow(const CString* status)
+    : m_status(status), m_ready(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      m_flushed(CreateEventW(nullptr, FALSE, FALSE, nullptr))
+{
+    m_thread = std::thread([this] {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = &RecorderWindow::WindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kClassName;
+        RegisterClassW(&wc);
+        m_hWnd = CreateWindowExW(0, kClassName, L"recorder", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), this);
+        SetEvent(m_ready);
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+            DispatchMessageW(&msg);
+    });
+    WaitForSingleObject(m_ready, 10000);
+    EXPECT_NE(m_hWnd, nullptr);
+}
+
+RecorderWindow::~RecorderWindow()
+{
+    PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+    m_thread.join();
+    CloseHandle(m_ready);
+    CloseHandle(m_flushed);
+}
+
+void RecorderWindow::OnMessage(std::function<void(const RecordedMessage&)> hook)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_hook = std::move(hook);
+}
+
+void RecorderWindow::Flush()
+{
+    PostMessageW(m_hWnd, kFlush, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(m_flushed, 10000), WAIT_OBJECT_0);
+}
+
+std::vector<RecordedMessage> RecorderWindow::Messages()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_messages;
+}
+
+std::vector<RecordedMessage> RecorderWindow::Messages(UINT message)
+{
+    std::vector<RecordedMessage> selected;
+    for (const RecordedMessage& m : Messages()) {
+        if (m.message == message)
+            selected.push_back(m);
+    }
+    return selected;
+}
+
+LRESULT CALLBACK RecorderWindow::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<RecorderWindow*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    if (message == kFlush) {
+        SetEvent(self->m_flushed);
+        return 0;
+    }
+    if (message == WM_CLOSE) {
+        DestroyWindow(hWnd);
+        PostQuitMessage(0);
+        return 0;
+    }
+    if (self && message >= UM_PROGRESS_POS && message <= UM_DONE_FAILED) {
+        RecordedMessage recorded{message, wParam, lParam, InSendMessage() != FALSE, CString()};
+        if (message == UM_STATUS_TEXT && self->m_status)
+            recorded.status = *self->m_status;
+        std::function<void(const RecordedMessage&)> hook;
+        {
+            std::lock_guard<std::mutex> lock(self->m_mutex);
+            self->m_messages.push_back(recorded);
+            hook = self->m_hook;
+        }
+        if (hook)
+            hook(recorded);
+        return 0;
+    }
+    return DefWindowProcW(hWnd, message, wParam, lParam);
+}
