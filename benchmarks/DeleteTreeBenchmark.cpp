@@ -6,10 +6,13 @@
 //              dialog, which runs modally on a thread of its own
 //   silent:    DeleteFolderTree as the other steps run it
 //   rd:        cmd /c rd /s /q
+//   removal:   the whole removal of an application folder by the worker, as the delete button
+//              starts it (registry steps included), with the real dialog showing its progress
 //   bare:      the reporting run again, reporting to a window that only copies the status text and
 //              draws nothing: the difference to "reporting" is what the dialog's drawing costs
 #include "framework/Wnd.h"
 #include "removal/FolderTree.h"
+#include "removal/RemovalWorker.h"
 #include "ui/SeriesCleanDlg.h"
 
 #include <windows.h>
@@ -121,6 +124,45 @@ double RunReporting(const std::wstring& root, uint64_t& filesDone)
     return seconds;
 }
 
+// The worker on a job with only the application folder found, as OnDelete fills it.
+double RunWholeRemoval(const std::wstring& root)
+{
+    std::atomic<BenchmarkDialog*> dialog{nullptr};
+    std::atomic<bool> ended{false};
+    std::thread ui([&] {
+        BenchmarkDialog dlg;
+        dialog = &dlg;
+        dlg.DoModal();
+        ended = true;
+        while (dialog.load())
+            Sleep(1);
+    });
+    while (!dialog.load() || !dialog.load()->m_hWnd || !IsWindowVisible(dialog.load()->m_hWnd))
+        Sleep(5);
+    RemovalJob& job = dialog.load()->m_job;
+    job.m_hDlg = dialog.load()->m_hWnd;
+    job.m_nReportInterval = 10;
+    job.m_bFound[SLOT_APP_FOLDER] = TRUE;
+    job.m_strTarget[SLOT_APP_FOLDER] = Narrow(root);
+    int folders = 0;
+    CountFilesInTree(job.m_strTarget[SLOT_APP_FOLDER], &job.m_nTargetFiles[SLOT_APP_FOLDER], &folders);
+    job.m_strMachineKey = "Software\\SeriesCleanBenchmark\\Machine";
+    job.m_strUninstallKey = "Software\\SeriesCleanBenchmark\\Uninstall";
+    job.m_strUserKey = "Software\\SeriesCleanBenchmark\\User";
+
+    // From the start of the worker until the dialog has shown the result and closed.
+    const auto start = std::chrono::steady_clock::now();
+    HANDLE worker = CreateThread(nullptr, 0, &RemovalThreadProc, &job, 0, nullptr);
+    while (!ended.load())
+        Sleep(1);
+    const double seconds = Seconds(std::chrono::steady_clock::now() - start);
+    WaitForSingleObject(worker, INFINITE);
+    CloseHandle(worker);
+    dialog = nullptr;
+    ui.join();
+    return seconds;
+}
+
 CString* g_bareStatus = nullptr;
 
 LRESULT CALLBACK BareWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -221,8 +263,9 @@ int main()
     const std::wstring silent = std::wstring(kBase) + L"\\silent";
     const std::wstring rd = std::wstring(kBase) + L"\\rd";
     const std::wstring bare = std::wstring(kBase) + L"\\bare";
-    std::printf("building four trees of %d files in %d folders...\n", kFiles, kFolders);
-    for (const std::wstring& root : {reporting, silent, rd, bare})
+    const std::wstring removal = std::wstring(kBase) + L"\\removal";
+    std::printf("building five trees of %d files in %d folders...\n", kFiles, kFolders);
+    for (const std::wstring& root : {reporting, silent, rd, bare, removal})
         BuildTree(root);
 
     uint64_t counted = 0;
@@ -234,6 +277,8 @@ int main()
     const double tRd = RunRd(rd);
     SettleDisk();
     const double tBare = RunBare(bare);
+    SettleDisk();
+    const double tRemoval = RunWholeRemoval(removal);
     RemoveDirectoryW(kBase);
 
     std::printf("%-34s %8.2f s %10.0f files/s%s\n", "DeleteFolderTree, reporting run", tReporting,
@@ -244,8 +289,11 @@ int main()
                 Gone(rd) ? "" : "  (tree NOT fully deleted)");
     std::printf("%-34s %8.2f s %10.0f files/s%s\n", "reporting run to a bare window", tBare, kFiles / tBare,
                 Gone(bare) ? "" : "  (tree NOT fully deleted)");
+    std::printf("%-34s %8.2f s %10.0f files/s%s\n", "whole removal by the worker", tRemoval,
+                kFiles / tRemoval, Gone(removal) ? "" : "  (tree NOT fully deleted)");
     std::printf("files counted by the reporting run: %llu\n", static_cast<unsigned long long>(counted));
     std::printf("time ratio reporting / rd:     %.2f (goal <= 1.5)\n", tReporting / tRd);
     std::printf("time ratio reporting / silent: %.2f (goal <= 1.1)\n", tReporting / tSilent);
+    std::printf("time ratio whole removal / rd: %.2f\n", tRemoval / tRd);
     return 0;
 }

@@ -90,4 +90,11 @@ std::wstring FileSystemPath(const CString& path)
     return wide;
 }
 
+CString FullPathName(const CString& path)
+{
+    if (path.IsEmpty())
+        return path;
+    return Narrow(FullPath(Widen(path)));
+}
+
 } // namespace win32

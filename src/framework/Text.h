@@ -27,4 +27,7 @@ CString Narrow(const wchar_t* text, bool* lossy = nullptr);
 // the MAX_PATH limit; any other path is only converted.
 std::wstring FileSystemPath(const CString& path);
 
+// GetFullPathName: the absolute form of path, with ".", ".." and "/" resolved.
+CString FullPathName(const CString& path);
+
 } // namespace win32

@@ -67,6 +67,9 @@ CString GetParentPath(CString strPath)
 
 CString GetOnDiskPath(CString strPath)
 {
+    // Only a path of the form "X:\..." is rebuilt; any other names nothing here.
+    if (strPath.GetLength() < 3 || strPath.GetAt(1) != ':' || strPath.GetAt(2) != '\\')
+        return CString();
     CFileFind find;
     if (!find.FindFile(strPath))
         return CString();

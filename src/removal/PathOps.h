@@ -20,5 +20,5 @@ CString GetLastPathComponent(CString strPath);
 CString GetParentPath(CString strPath);
 
 // The existing path strPath ("X:\...") with every component spelled as stored on disk (long
-// names, stored letter case); empty when it does not exist.
+// names, stored letter case); empty when it does not exist or does not start with a drive.
 CString GetOnDiskPath(CString strPath);

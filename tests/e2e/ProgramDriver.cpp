@@ -127,6 +127,19 @@ std::vector<std::wstring> ListItems(HWND list)
     return items;
 }
 
+HWND WaitForBoxText(const Program& program, const std::wstring& text)
+{
+    return WaitForBox(program, [&](const std::wstring& boxText) { return boxText == text; });
+}
+
+void SelectAndDelete(HWND dialog, int index)
+{
+    HWND list = GetDlgItem(dialog, 1000);
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(1000, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    Press(dialog, 1001);
+}
+
 HWND StartToMainDialog(Program& program)
 {
     HWND info = program.WaitForWindow(kBoxTitle);

@@ -53,6 +53,28 @@ const wchar_t kBoxTitle[] = L"ルミナGOシリーズの削除";
 const wchar_t kDialogTitle[] = L"ルミナGOシリーズの削除 - Version 1.4";
 const wchar_t kInfoText[] = L"実行する前に、\nすべてのWindowsプログラムを終了することを推奨します。";
 
+// A message box of the program whose text satisfies matches; null after the timeout.
+template <class Matches> HWND WaitForBox(const Program& program, Matches matches, DWORD timeoutMs = 20000)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND hWnd : program.Windows()) {
+                if (TextOf(hWnd) == kBoxTitle && GetDlgItem(hWnd, 0xFFFF) && matches(BoxText(hWnd))) {
+                    found = hWnd;
+                    return true;
+                }
+            }
+            return !program.Running();
+        },
+        timeoutMs);
+    return found;
+}
+HWND WaitForBoxText(const Program& program, const std::wstring& text);
+
+// Selects the list item at index as a user does, and presses Delete.
+void SelectAndDelete(HWND dialog, int index);
+
 // Starts the program and answers its information box: the main dialog, ready for input.
 HWND StartToMainDialog(Program& program);
 

@@ -218,6 +218,30 @@ void MakeDirectoryLink(const std::wstring& link, const std::wstring& target)
     ASSERT_NE(GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u) << "no link was made";
 }
 
+void MakeRegistryLink(HKEY root, const std::wstring& key, const std::wstring& target)
+{
+    HKEY link = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(root, key.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                              KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, nullptr),
+              ERROR_SUCCESS);
+    // The link's target is stored without a terminating zero.
+    RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.c_str()),
+                   static_cast<DWORD>(target.size() * sizeof(wchar_t)));
+    RegCloseKey(link);
+}
+
+void RemoveRegistryLink(HKEY root, const std::wstring& key)
+{
+    using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+    const auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+    HKEY link = nullptr;
+    if (RegOpenKeyExW(root, key.c_str(), REG_OPTION_OPEN_LINK, DELETE, &link) == ERROR_SUCCESS) {
+        ntDeleteKey(link);
+        RegCloseKey(link);
+    }
+}
+
 std::wstring ShellFolder(int csidl)
 {
     wchar_t buffer[MAX_PATH] = {};

@@ -50,6 +50,23 @@ private:
 // them as plain files and deleting one deletes its target.
 void MakeDirectoryLink(const std::wstring& link, const std::wstring& target);
 
+// A registry link at key (under root) to target, an NT registry path such as
+// "\\Registry\\Machine\\Software\\X". A key that holds a link cannot be deleted whole.
+void MakeRegistryLink(HKEY root, const std::wstring& key, const std::wstring& target);
+void RemoveRegistryLink(HKEY root, const std::wstring& key);
+
+// Waits until the condition holds; false after the timeout.
+template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs = 10000)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (GetTickCount64() > deadline)
+            return false;
+        Sleep(2);
+    }
+    return true;
+}
+
 // A shell folder's path (SHGetFolderPathW), for placing fixtures in the Start menu or desktop.
 std::wstring ShellFolder(int csidl);
 

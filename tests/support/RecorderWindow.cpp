@@ -68,6 +68,21 @@ std::vector<RecordedMessage> RecorderWindow::Messages(UINT message)
     return selected;
 }
 
+void RecorderWindow::Record(UINT message, WPARAM wParam, LPARAM lParam, bool sent)
+{
+    RecordedMessage recorded{message, wParam, lParam, sent, CString()};
+    if (message == UM_STATUS_TEXT && m_status)
+        recorded.status = *m_status;
+    std::function<void(const RecordedMessage&)> hook;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_messages.push_back(recorded);
+        hook = m_hook;
+    }
+    if (hook)
+        hook(recorded);
+}
+
 LRESULT CALLBACK RecorderWindow::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
@@ -85,17 +100,16 @@ LRESULT CALLBACK RecorderWindow::WindowProc(HWND hWnd, UINT message, WPARAM wPar
         return 0;
     }
     if (self && message >= UM_PROGRESS_POS && message <= UM_DONE_FAILED) {
-        RecordedMessage recorded{message, wParam, lParam, InSendMessage() != FALSE, CString()};
-        if (message == UM_STATUS_TEXT && self->m_status)
-            recorded.status = *self->m_status;
-        std::function<void(const RecordedMessage&)> hook;
-        {
-            std::lock_guard<std::mutex> lock(self->m_mutex);
-            self->m_messages.push_back(recorded);
-            hook = self->m_hook;
+        const bool sent = InSendMessage() != FALSE;
+        if (sent) {
+            // A sent message overtakes what is still queued. Whatever the sender posted before it
+            // is in the queue already: record that first, so the record keeps the sender's order.
+            MSG queued;
+            while (
+                PeekMessageW(&queued, hWnd, UM_PROGRESS_POS, UM_DONE_FAILED, PM_REMOVE | PM_QS_POSTMESSAGE))
+                self->Record(queued.message, queued.wParam, queued.lParam, false);
         }
-        if (hook)
-            hook(recorded);
+        self->Record(message, wParam, lParam, sent);
         return 0;
     }
     return DefWindowProcW(hWnd, message, wParam, lParam);

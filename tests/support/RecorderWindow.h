@@ -39,6 +39,7 @@ public:
     std::vector<RecordedMessage> Messages(UINT message);
 
 private:
+    void Record(UINT message, WPARAM wParam, LPARAM lParam, bool sent);
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     const CString* m_status;

@@ -1,0 +1,170 @@
+#include "e2e/ProgramDriver.h"
+#include "support/Fixtures.h"
+#include "support/InstalledProduct.h"
+#include "ui/resource.h"
+
+#include <gtest/gtest.h>
+
+using namespace e2e;
+
+namespace {
+
+const wchar_t kDone[] = L"削除は正常終了しました。";
+const wchar_t kCancelled[] = L"削除はキャンセルされました。";
+
+std::wstring Lower(std::wstring text)
+{
+    for (wchar_t& c : text) {
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+    }
+    return text;
+}
+
+// Answers the first confirmation of product's removal with OK and returns the second one.
+HWND ConfirmFirst(const Program& program, const std::wstring& displayName)
+{
+    HWND first = WaitForBoxText(program, displayName + L" を削除します。削除してよろしいですか？");
+    EXPECT_NE(first, nullptr) << "no first confirmation";
+    if (!first)
+        return nullptr;
+    Press(first, IDOK);
+    return WaitForBox(
+        program, [](const std::wstring& text) { return text.rfind(L"以下のデータを削除します。", 0) == 0; });
+}
+
+} // namespace
+
+TEST(RemovalE2ETest, AFullRemovalAsANewUserMakesIt)
+{
+    InstalledProduct product(3);
+    product.WithAllPieces();
+
+    Program program;
+    HWND dialog = StartToMainDialog(program);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_EQ(ListItems(GetDlgItem(dialog, IDC_PRODUCT_LIST)),
+              std::vector<std::wstring>{L"茶房ガイド (V3 R1 SP2 A)"});
+    SelectAndDelete(dialog, 0);
+
+    HWND second = ConfirmFirst(program, L"茶房ガイド");
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(BoxText(second), L"以下のデータを削除します。削除してよろしいですか？\n\n<ﾌｧｲﾙ/ﾌｫﾙﾀﾞ>\n ･" +
+                                   product.SetupInfoFolder() + L"\n ･" + product.StartMenuFolder() + L"\n ･" +
+                                   product.DesktopLink() + L"\n ･" + product.CacheFolder() + L"\n ･" +
+                                   Lower(product.AppFolder()) +
+                                   L"\n\n※ 必要なﾌｧｲﾙ/ﾌｫﾙﾀﾞがある場合は、[ｷｬﾝｾﾙ]してください。");
+    Press(second, IDOK);
+
+    HWND done = WaitForBoxText(program, kDone);
+    ASSERT_NE(done, nullptr);
+    Press(done, IDOK);
+    EXPECT_TRUE(program.WaitForExit());
+
+    EXPECT_FALSE(product.AnyPieceOnDisk());
+    EXPECT_FALSE(product.MachineKeyExists());
+    EXPECT_FALSE(product.UninstallKeyExists());
+    EXPECT_FALSE(product.UserKeyExists());
+    EXPECT_TRUE(product.CanariesIntact());
+}
+
+TEST(RemovalE2ETest, ARunningProductIsRefused)
+{
+    InstalledProduct product(7);
+    product.WithAppFolder();
+    HWND running = CreateWindowExW(0, L"STATIC", L"公園ガイド", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                   nullptr, nullptr);
+
+    Program program;
+    HWND dialog = StartToMainDialog(program);
+    ASSERT_NE(dialog, nullptr);
+    SelectAndDelete(dialog, 0);
+    HWND refusal = WaitForBoxText(
+        program, L"公園ガイドは起動しています。\nアプリケーションを終了させて実行してください。");
+    ASSERT_NE(refusal, nullptr);
+    Press(refusal, IDOK);
+    DestroyWindow(running);
+
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(refusal); }));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_EXIT)));
+    Press(dialog, IDC_EXIT);
+    EXPECT_TRUE(program.WaitForExit());
+    EXPECT_TRUE(fixture::Exists(product.AppFolder()));
+    EXPECT_TRUE(product.MachineKeyExists());
+}
+
+TEST(RemovalE2ETest, AbortAtALockedFileCancelsTheRemoval)
+{
+    InstalledProduct product(3);
+    product.WithAppFolder(6);
+    fixture::LockedFile lock(product.AppFolder() + L"\\file0.dat");
+
+    Program program;
+    HWND dialog = StartToMainDialog(program);
+    ASSERT_NE(dialog, nullptr);
+    SelectAndDelete(dialog, 0);
+    HWND second = ConfirmFirst(program, L"茶房ガイド");
+    ASSERT_NE(second, nullptr);
+    Press(second, IDOK);
+
+    HWND locked = WaitForBox(program, [](const std::wstring& text) {
+        return text.size() > 8 && text.compare(text.size() - 8, 8, L"がロック中です。") == 0;
+    });
+    ASSERT_NE(locked, nullptr);
+    EXPECT_NE(GetDlgItem(locked, IDABORT), nullptr);
+    EXPECT_NE(GetDlgItem(locked, IDRETRY), nullptr);
+    EXPECT_NE(GetDlgItem(locked, IDIGNORE), nullptr);
+    Press(locked, IDABORT);
+
+    HWND cancelled = WaitForBoxText(program, kCancelled);
+    ASSERT_NE(cancelled, nullptr);
+    Press(cancelled, IDOK);
+    EXPECT_TRUE(program.WaitForExit());
+    lock.Release();
+    EXPECT_TRUE(fixture::Exists(product.AppFolder() + L"\\file0.dat"));
+    EXPECT_TRUE(product.MachineKeyExists());
+    EXPECT_TRUE(product.UninstallKeyExists());
+}
+
+TEST(RemovalE2ETest, AKilledRemovalCanBeCompletedByTheNextStart)
+{
+    InstalledProduct product(6);
+    product.WithAllPieces();
+    product.WithAppFolder(40);
+    {
+        fixture::LockedFile lock(product.AppFolder() + L"\\file0.dat");
+        Program program;
+        HWND dialog = StartToMainDialog(program);
+        ASSERT_NE(dialog, nullptr);
+        SelectAndDelete(dialog, 0);
+        HWND second = ConfirmFirst(program, L"北欧旅行ガイド");
+        ASSERT_NE(second, nullptr);
+        Press(second, IDOK);
+        // The removal is under way when the locked file stops it: the program is killed there.
+        ASSERT_NE(WaitForBox(program,
+                             [](const std::wstring& text) {
+                                 return text.find(L"がロック中です。") != std::wstring::npos;
+                             }),
+                  nullptr);
+        program.Kill();
+    }
+    EXPECT_FALSE(fixture::Exists(product.StartMenuFolder()));
+    EXPECT_TRUE(product.UninstallKeyExists());
+
+    Program program;
+    HWND dialog = StartToMainDialog(program);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_EQ(ListItems(GetDlgItem(dialog, IDC_PRODUCT_LIST)),
+              std::vector<std::wstring>{L"北欧旅行ガイド (V3 R1 SP2 A)"});
+    SelectAndDelete(dialog, 0);
+    HWND second = ConfirmFirst(program, L"北欧旅行ガイド");
+    ASSERT_NE(second, nullptr);
+    Press(second, IDOK);
+    HWND done = WaitForBoxText(program, kDone);
+    ASSERT_NE(done, nullptr);
+    Press(done, IDOK);
+    EXPECT_TRUE(program.WaitForExit());
+    EXPECT_FALSE(product.AnyPieceOnDisk());
+    EXPECT_FALSE(product.UninstallKeyExists());
+    EXPECT_TRUE(product.CanariesIntact());
+}

@@ -1,0 +1,532 @@
+#include "support/DialogHarness.h"
+#include "support/Fixtures.h"
+#include "support/InstalledProduct.h"
+#include "support/MessageBoxRecorder.h"
+#include "support/PlatformSeam.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <memory>
+
+namespace {
+
+const char kDone[] = "削除は正常終了しました。";
+const char kCancelled[] = "削除はキャンセルされました。";
+const char kFailed[] = "削除は失敗しました。";
+
+std::wstring TextOf(HWND hWnd)
+{
+    wchar_t buffer[512] = {};
+    GetWindowTextW(hWnd, buffer, 512);
+    return buffer;
+}
+
+CString Lower(CString text)
+{
+    text.MakeLower();
+    return text;
+}
+
+// A removal driven through the real dialog: the list, a selection, the delete button, and the
+// boxes answered as the test queues them.
+class RemovalTest : public testing::Test
+{
+protected:
+    void Start()
+    {
+        m_dialog = std::make_unique<DialogHarness>();
+        m_boxes.WaitForCount(1);
+    }
+
+    // Selects the list item of this row's product as a user would.
+    void Select(int index = 0)
+    {
+        HWND list = m_dialog->Control(IDC_PRODUCT_LIST);
+        ASSERT_GT(SendMessageW(list, LB_GETCOUNT, 0, 0), index);
+        SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        m_dialog->NotifyList(LBN_SELCHANGE);
+        ASSERT_TRUE(IsWindowEnabled(m_dialog->Control(IDC_DELETE)));
+    }
+
+    // Presses Delete; answers the two confirmations with OK unless queued otherwise.
+    void Delete() { m_dialog->Click(IDC_DELETE); }
+
+    // The boxes after the information box of the start.
+    std::vector<RecordedBox> Boxes() const
+    {
+        std::vector<RecordedBox> boxes = m_boxes.Boxes();
+        if (!boxes.empty())
+            boxes.erase(boxes.begin());
+        return boxes;
+    }
+
+    // Waits for the dialog to end and returns the text of the last box it showed.
+    CString FinalBox()
+    {
+        EXPECT_TRUE(m_dialog->WaitForEnd(30000)) << "the removal did not end";
+        const std::vector<RecordedBox> boxes = m_boxes.Boxes();
+        return boxes.empty() ? CString() : boxes.back().text;
+    }
+
+    // The second confirmation's text for these paths, in the order they are listed.
+    static CString SecondConfirmation(const std::vector<CString>& paths)
+    {
+        CString text = "以下のデータを削除します。削除してよろしいですか？\n\n<ﾌｧｲﾙ/ﾌｫﾙﾀﾞ>\n";
+        for (const CString& path : paths)
+            text += " ･" + path + "\n";
+        return text + "\n※ 必要なﾌｧｲﾙ/ﾌｫﾙﾀﾞがある場合は、[ｷｬﾝｾﾙ]してください。";
+    }
+
+    ScopedPlatform m_platform{1, 1};
+    MessageBoxRecorder m_boxes;
+    std::unique_ptr<DialogHarness> m_dialog;
+};
+
+} // namespace
+
+TEST_F(RemovalTest, FullRemovalTakesExactlyTheFivePiecesAndTheFourKeys)
+{
+    InstalledProduct product(3);
+    product.WithAllPieces();
+    Start();
+    Select();
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+
+    const std::vector<RecordedBox> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].text, CString("茶房ガイド を削除します。削除してよろしいですか？"));
+    EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2));
+    EXPECT_EQ(boxes[1].text,
+              SecondConfirmation(
+                  {fixture::ToCp932(product.SetupInfoFolder()), fixture::ToCp932(product.StartMenuFolder()),
+                   fixture::ToCp932(product.DesktopLink()), fixture::ToCp932(product.CacheFolder()),
+                   Lower(fixture::ToCp932(product.AppFolder()))}));
+    EXPECT_EQ(boxes[1].type, static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2));
+    EXPECT_EQ(boxes[2].type, static_cast<UINT>(MB_OK));
+    for (const RecordedBox& box : boxes) {
+        EXPECT_EQ(box.caption, CString("ルミナGOシリーズの削除"));
+        EXPECT_EQ(box.owner, m_dialog->Window());
+    }
+
+    EXPECT_FALSE(product.AnyPieceOnDisk());
+    EXPECT_FALSE(product.MachineKeyExists());
+    EXPECT_FALSE(product.UninstallKeyExists());
+    EXPECT_FALSE(product.UserKeyExists());
+    EXPECT_TRUE(product.CanariesIntact());
+    // The group folder above the product's Start-menu folder had nothing else: it went too.
+    EXPECT_FALSE(fixture::Exists(product.StartMenuGroup()));
+    EXPECT_TRUE(fixture::Exists(product.ProgramsFolder()));
+}
+
+TEST_F(RemovalTest, AStartMenuGroupWithOtherContentStays)
+{
+    InstalledProduct product(7);
+    product.WithStartMenu();
+    fixture::MakeFile(product.StartMenuGroup() + L"\\Other.lnk");
+    Start();
+    Select();
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    EXPECT_FALSE(fixture::Exists(product.StartMenuFolder()));
+    EXPECT_TRUE(fixture::Exists(product.StartMenuGroup() + L"\\Other.lnk"));
+}
+
+TEST_F(RemovalTest, AShortcutDirectlyInProgramsTakesOnlyTheShortcut)
+{
+    InstalledProduct product(7);
+    const std::wstring shortcut = product.ProgramsFolder() + L"\\" + product.Catalog().shortcut;
+    fixture::MakeFile(shortcut);
+    Start();
+    Select();
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    EXPECT_NE(Boxes()[1].text.Find(fixture::ToCp932(shortcut)), -1);
+    EXPECT_FALSE(fixture::Exists(shortcut));
+    EXPECT_TRUE(product.CanariesIntact());
+}
+
+TEST_F(RemovalTest, APcFolderStandsForItsParentButNeverForAProtectedFolder)
+{
+    InstalledProduct product(7);
+    // Start menu: Programs\コラミ地図ライブラリ\公園ガイド\PC\公園ガイド.lnk takes 公園ガイド.
+    product.SetStartMenuFolderName(L"公園ガイド\\PC");
+    product.WithStartMenu();
+    // Application: "C:\Program Files\PC" must not become "c:\program files".
+    product.SetInstallPath(L"C:\\Program Files\\PC");
+    fixture::MakeFile(L"C:\\Program Files\\PC\\park.exe");
+    fixture::MakeFile(L"C:\\Program Files\\Canary\\keep.txt");
+    Start();
+    Select();
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    const CString confirmation = Boxes()[1].text;
+    EXPECT_NE(confirmation.Find(" ･" + fixture::ToCp932(product.StartMenuGroup()) + "\\公園ガイド\n"), -1);
+    EXPECT_NE(confirmation.Find(" ･c:\\program files\\pc\n"), -1);
+    EXPECT_FALSE(fixture::Exists(product.StartMenuGroup() + L"\\公園ガイド"));
+    EXPECT_FALSE(fixture::Exists(L"C:\\Program Files\\PC"));
+    EXPECT_TRUE(fixture::Exists(L"C:\\Program Files\\Canary\\keep.txt"));
+    fixture::RemoveTree(L"C:\\Program Files\\Canary");
+}
+
+TEST_F(RemovalTest, ARunningProductIsRefused)
+{
+    InstalledProduct product(3);
+    product.WithAllPieces();
+    HWND running = CreateWindowExW(0, L"STATIC", L"茶房ガイド", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                   nullptr, nullptr);
+    Start();
+    Select();
+    Delete();
+    m_dialog->Flush();
+    DestroyWindow(running);
+
+    const std::vector<RecordedBox> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text,
+              CString("茶房ガイドは起動しています。\nアプリケーションを終了させて実行してください。"));
+    EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_FALSE(m_dialog->Ended());
+    EXPECT_TRUE(IsWindowEnabled(m_dialog->Control(IDC_DELETE)));
+    EXPECT_TRUE(IsWindowEnabled(m_dialog->Control(IDC_PRODUCT_LIST)));
+    EXPECT_TRUE(fixture::Exists(product.AppFolder()));
+    EXPECT_TRUE(product.MachineKeyExists());
+}
+
+TEST_F(RemovalTest, CancellingTheFirstConfirmationTouchesNothing)
+{
+    InstalledProduct product(3);
+    product.WithAllPieces();
+    Start();
+    Select();
+    m_boxes.QueueAnswer(IDCANCEL);
+    Delete();
+    m_dialog->Flush();
+    EXPECT_EQ(Boxes().size(), 1u);
+    EXPECT_FALSE(m_dialog->Ended());
+    EXPECT_TRUE(IsWindowEnabled(m_dialog->Control(IDC_EXIT)));
+    EXPECT_EQ(TextOf(m_dialog->Control(IDC_INFO)), L"");
+    EXPECT_TRUE(product.AnyPieceOnDisk());
+    EXPECT_TRUE(fixture::Exists(product.CacheFolder()));
+    EXPECT_TRUE(product.UninstallKeyExists());
+}
+
+TEST_F(RemovalTest, CancellingTheSecondConfirmationRestoresTheDialog)
+{
+    InstalledProduct product(3);
+    product.WithAllPieces();
+    Start();
+    Select();
+    m_boxes.QueueAnswer(IDOK);
+    m_boxes.QueueAnswer([&](const RecordedBox&) {
+        // During the survey the dialog is locked and says what it does.
+        EXPECT_FALSE(IsWindowEnabled(m_dialog->Control(IDC_PRODUCT_LIST)));
+        EXPECT_FALSE(IsWindowEnabled(m_dialog->Control(IDC_EXIT)));
+        EXPECT_FALSE(IsWindowEnabled(m_dialog->Control(IDC_DELETE)));
+        EXPECT_EQ(TextOf(m_dialog->Control(IDC_INFO)), L"茶房ガイド を削除中です...");
+        return IDCANCEL;
+    });
+    Delete();
+    m_dialog->Flush();
+    EXPECT_EQ(Boxes().size(), 2u);
+    EXPECT_FALSE(m_dialog->Ended());
+    EXPECT_TRUE(IsWindowEnabled(m_dialog->Control(IDC_PRODUCT_LIST)));
+    EXPECT_TRUE(IsWindowEnabled(m_dialog->Control(IDC_DELETE)));
+    EXPECT_TRUE(IsWindowEnabled(m_dialog->Control(IDC_EXIT)));
+    EXPECT_TRUE(IsWindowEnabled(m_dialog->Window()));
+    EXPECT_EQ(TextOf(m_dialog->Control(IDC_INFO)), L"");
+    EXPECT_TRUE(fixture::Exists(product.StartMenuFolder()));
+    EXPECT_TRUE(fixture::Exists(product.AppFolder()));
+    EXPECT_TRUE(product.MachineKeyExists());
+    EXPECT_TRUE(product.UserKeyExists());
+
+    // Enter still ends the idle dialog: no removal runs.
+    SendMessageW(m_dialog->Window(), WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(m_dialog->WaitForEnd());
+}
+
+TEST_F(RemovalTest, NothingOnDiskRemovesTheKeysWithoutASecondConfirmation)
+{
+    InstalledProduct product(4);
+    Start();
+    Select();
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    EXPECT_EQ(Boxes().size(), 2u) << "first confirmation and the result only";
+    EXPECT_FALSE(product.MachineKeyExists());
+    EXPECT_FALSE(product.UninstallKeyExists());
+    EXPECT_FALSE(product.UserKeyExists());
+    EXPECT_TRUE(product.CanariesIntact());
+}
+
+TEST_F(RemovalTest, TheExtraMachineKeyGoesWithItsRows)
+{
+    InstalledProduct product(9);
+    fixture::SetString(HKEY_LOCAL_MACHINE, product.Catalog().extraMachineKey, L"other", L"x");
+    Start();
+    Select();
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    EXPECT_FALSE(product.ExtraKeyExists());
+    EXPECT_FALSE(product.MachineKeyExists());
+}
+
+TEST_F(RemovalTest, ARegistryStepThatFailsLeavesTheLaterKeys)
+{
+    InstalledProduct product(3);
+    // A registry link inside the machine key makes its deletion fail.
+    const std::wstring machineKey = product.Catalog().machineKey;
+    fixture::CreateKey(HKEY_LOCAL_MACHINE, L"Software\\SeriesCleanTests\\LinkTarget");
+    fixture::MakeRegistryLink(HKEY_LOCAL_MACHINE, machineKey + L"\\Link",
+                              L"\\Registry\\Machine\\Software\\SeriesCleanTests\\LinkTarget");
+    Start();
+    Select();
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kFailed));
+    const std::vector<RecordedBox> boxes = Boxes();
+    ASSERT_GE(boxes.size(), 3u);
+    const RecordedBox failure = boxes[boxes.size() - 2];
+    EXPECT_EQ(failure.text,
+              CString("レジストリの削除に失敗しました。\n\nHKEY_LOCAL_MACHINE\\Software\\Korami\\TeaAtlas"));
+    EXPECT_EQ(failure.type, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(failure.owner, m_dialog->Window());
+    EXPECT_NE(failure.threadId, boxes[0].threadId) << "shown by the worker";
+    EXPECT_EQ(boxes.back().type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_TRUE(product.UninstallKeyExists());
+    EXPECT_TRUE(product.UserKeyExists());
+    fixture::RemoveRegistryLink(HKEY_LOCAL_MACHINE, machineKey + L"\\Link");
+    fixture::DeleteKey(HKEY_LOCAL_MACHINE, L"Software\\SeriesCleanTests");
+}
+
+TEST_F(RemovalTest, CancelDuringTheApplicationStepLeavesTheRegistry)
+{
+    InstalledProduct product(3);
+    product.WithCacheFolder().WithAppFolder(400);
+    Start();
+    Select();
+    Delete();
+    // The worker enables the cancel button at its start; the cache step's pause gives the click
+    // time to land before the application step.
+    ASSERT_TRUE(
+        fixture::WaitUntil([&] { return IsWindowEnabled(m_dialog->Control(IDC_CANCEL_REMOVAL)) != FALSE; }));
+    m_dialog->Click(IDC_CANCEL_REMOVAL);
+    EXPECT_EQ(FinalBox(), CString(kCancelled));
+    EXPECT_EQ(m_boxes.Boxes().back().type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+    EXPECT_FALSE(fixture::Exists(product.CacheFolder()));
+    EXPECT_TRUE(fixture::Exists(product.AppFolder()));
+    EXPECT_TRUE(product.MachineKeyExists());
+    EXPECT_TRUE(product.UninstallKeyExists());
+    EXPECT_TRUE(product.UserKeyExists());
+}
+
+TEST_F(RemovalTest, CancelWithoutAnApplicationStepChangesNothing)
+{
+    InstalledProduct product(3);
+    product.WithCacheFolder().WithSetupInfo();
+    Start();
+    Select();
+    Delete();
+    ASSERT_TRUE(
+        fixture::WaitUntil([&] { return IsWindowEnabled(m_dialog->Control(IDC_CANCEL_REMOVAL)) != FALSE; }));
+    m_dialog->Click(IDC_CANCEL_REMOVAL);
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    EXPECT_FALSE(product.AnyPieceOnDisk());
+    EXPECT_FALSE(product.MachineKeyExists());
+}
+
+TEST_F(RemovalTest, LockedFileAbortInTheApplicationStep)
+{
+    InstalledProduct product(3);
+    product.WithAppFolder(5);
+    fixture::LockedFile lock(product.AppFolder() + L"\\file0.dat");
+    Start();
+    Select();
+    m_boxes.QueueAnswer(IDOK);
+    m_boxes.QueueAnswer(IDOK);
+    m_boxes.QueueAnswer(IDABORT);
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kCancelled));
+    const std::vector<RecordedBox> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 4u);
+    // The lower-cased path as surveyed, down to the folder the engine found as stored on disk.
+    EXPECT_EQ(boxes[2].text,
+              CString("c:\\program files\\northstage\\TeaAtlasData\\file0.datがロック中です。"));
+    EXPECT_EQ(boxes[2].owner, m_dialog->Window());
+    EXPECT_TRUE(product.MachineKeyExists());
+}
+
+TEST_F(RemovalTest, LockedFileIgnoreFinishesTheRemoval)
+{
+    InstalledProduct product(3);
+    product.WithAppFolder(5);
+    fixture::LockedFile lock(product.AppFolder() + L"\\file0.dat");
+    Start();
+    Select();
+    m_boxes.QueueAnswer(IDOK);
+    m_boxes.QueueAnswer(IDOK);
+    m_boxes.QueueAnswer(IDIGNORE);
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    lock.Release();
+    EXPECT_TRUE(fixture::Exists(product.AppFolder() + L"\\file0.dat"));
+    EXPECT_FALSE(fixture::Exists(product.AppFolder() + L"\\data"));
+    EXPECT_FALSE(product.MachineKeyExists());
+}
+
+TEST_F(RemovalTest, LockedFileRetryAfterReleaseFinishesTheRemoval)
+{
+    InstalledProduct product(3);
+    product.WithAppFolder(5);
+    fixture::LockedFile lock(product.AppFolder() + L"\\file0.dat");
+    Start();
+    Select();
+    m_boxes.QueueAnswer(IDOK);
+    m_boxes.QueueAnswer(IDOK);
+    m_boxes.QueueAnswer([&](const RecordedBox&) {
+        lock.Release();
+        return IDRETRY;
+    });
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    EXPECT_FALSE(fixture::Exists(product.AppFolder()));
+}
+
+TEST_F(RemovalTest, AbortInASilentStepEndsWithTheCancelledBox)
+{
+    InstalledProduct product(3);
+    product.WithCacheFolder().WithAppFolder();
+    fixture::LockedFile lock(product.CacheFolder() + L"\\index.dat");
+    Start();
+    Select();
+    m_boxes.QueueAnswer(IDOK);
+    m_boxes.QueueAnswer(IDOK);
+    m_boxes.QueueAnswer(IDABORT);
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kCancelled));
+    EXPECT_EQ(Boxes()[2].owner, nullptr) << "a silent step's prompt has no owner";
+    EXPECT_TRUE(fixture::Exists(product.AppFolder()));
+    EXPECT_TRUE(product.MachineKeyExists());
+}
+
+namespace {
+
+struct ProtectedCase
+{
+    const char* name;
+    int csidl; // the protected folder, given as the install path
+};
+
+class ProtectedFolderTest : public RemovalTest, public testing::WithParamInterface<ProtectedCase>
+{
+};
+
+void PrintTo(const ProtectedCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+} // namespace
+
+TEST_P(ProtectedFolderTest, IsNeverARemovalTarget)
+{
+    InstalledProduct product(3);
+    const std::wstring folder = fixture::ShellFolder(GetParam().csidl);
+    const std::wstring canary = folder + L"\\SeriesCleanCanary\\keep.txt";
+    fixture::MakeFile(canary);
+    product.SetInstallPath(folder);
+    Start();
+    Select();
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    EXPECT_EQ(Boxes().size(), 2u) << "nothing to confirm: the folder is not a target";
+    EXPECT_TRUE(fixture::Exists(canary));
+    fixture::RemoveTree(folder + L"\\SeriesCleanCanary");
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, ProtectedFolderTest,
+                         testing::Values(ProtectedCase{"ProgramFiles", CSIDL_PROGRAM_FILES},
+                                         ProtectedCase{"CommonFiles", CSIDL_PROGRAM_FILES_COMMON},
+                                         ProtectedCase{"Windows", CSIDL_WINDOWS},
+                                         ProtectedCase{"System", CSIDL_SYSTEM},
+                                         ProtectedCase{"ProgramData", CSIDL_COMMON_APPDATA},
+                                         ProtectedCase{"CommonPrograms", CSIDL_COMMON_PROGRAMS},
+                                         ProtectedCase{"CommonStartMenu", CSIDL_COMMON_STARTMENU},
+                                         ProtectedCase{"CommonDesktop", CSIDL_COMMON_DESKTOPDIRECTORY},
+                                         ProtectedCase{"Profile", CSIDL_PROFILE},
+                                         ProtectedCase{"AppData", CSIDL_APPDATA}),
+                         [](const testing::TestParamInfo<ProtectedCase>& info) { return info.param.name; });
+
+TEST_F(RemovalTest, FoldersAboveProtectedOnesAndRootsAreNeverTargets)
+{
+    InstalledProduct product(3);
+    fixture::MakeFile(L"C:\\users\\SeriesCleanCanary.txt");
+    // "C:\users" lies above every profile; "C:\" is the drive.
+    product.SetInstallPath(L"C:\\USERS");
+    product.SetCachePath(L"C:\\");
+    Start();
+    Select();
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    EXPECT_EQ(Boxes().size(), 2u);
+    EXPECT_TRUE(fixture::Exists(L"C:\\users\\SeriesCleanCanary.txt"));
+    fixture::RemoveTree(L"C:\\users\\SeriesCleanCanary.txt");
+}
+
+TEST_F(RemovalTest, AnEmptyCachePathNamesNothing)
+{
+    InstalledProduct product(3);
+    product.SetCachePath(L"");
+    product.SetInstallPath(L"");
+    Start();
+    Select();
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    EXPECT_EQ(Boxes().size(), 2u);
+}
+
+TEST_F(RemovalTest, RemovingOneSharedRowRemovesTheSharedKeysAndTheOthersStayListed)
+{
+    InstalledProduct product(2);
+    product.WithAppFolder();
+    products::Install(1);
+    products::Install(5);
+    Start();
+    ASSERT_EQ(SendMessageW(m_dialog->Control(IDC_PRODUCT_LIST), LB_GETCOUNT, 0, 0), 3);
+    Select(1); // row 2
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    EXPECT_FALSE(product.MachineKeyExists());
+    EXPECT_FALSE(product.UninstallKeyExists());
+    EXPECT_TRUE(fixture::KeyExists(HKEY_LOCAL_MACHINE, products::UninstallKey(1)));
+
+    // The next start lists the other rows, now without version values.
+    m_boxes.QueueAnswer(IDOK);
+    Start();
+    HWND list = m_dialog->Control(IDC_PRODUCT_LIST);
+    ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
+    wchar_t text[128] = {};
+    SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"Kartix on net for PC (V R SP )");
+    SendMessageW(list, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"Kartix on net for AUTOHAUS (V R SP )");
+}
+
+TEST_F(RemovalTest, OutsideNtThePerUserFoldersAndTheRegistryProgramFilesAreUsed)
+{
+    ScopedPlatform windows9x(0, 0);
+    InstalledProduct product(6);
+    product.WithStartMenu(true).WithDesktopLink(true); // all-users pieces are not looked at
+    product.WithStartMenu(false).WithDesktopLink(false).WithSetupInfo();
+    Start();
+    Select();
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    const std::wstring userPrograms = fixture::ShellFolder(CSIDL_PROGRAMS);
+    const std::wstring userDesktop = fixture::ShellFolder(CSIDL_DESKTOPDIRECTORY);
+    EXPECT_FALSE(fixture::Exists(userPrograms + L"\\コラミ地図ライブラリ\\北欧旅行ガイド"));
+    EXPECT_FALSE(fixture::Exists(userDesktop + L"\\北欧旅行ガイド.lnk"));
+    EXPECT_TRUE(fixture::Exists(product.StartMenuFolder()));
+    EXPECT_TRUE(fixture::Exists(product.DesktopLink()));
+    EXPECT_FALSE(fixture::Exists(product.SetupInfoFolder()));
+}

@@ -1,0 +1,301 @@
+#include "removal/RemovalJob.h"
+#include "removal/RemovalWorker.h"
+#include "support/Fixtures.h"
+#include "support/MessageBoxRecorder.h"
+#include "support/PlatformSeam.h"
+#include "support/RecorderWindow.h"
+#include "ui/Messages.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+namespace {
+
+const wchar_t kKeys[] = L"Software\\SeriesCleanTests\\Worker";
+
+struct Expected
+{
+    char kind; // 'P' posted, 'S' sent
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    const char* status; // for S: the status text at the send
+};
+
+// A job for the worker, filled as OnDelete fills it, on trees and keys of the test's own.
+class RemovalWorkerTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        fixture::DeleteKey(HKEY_LOCAL_MACHINE, kKeys);
+        fixture::DeleteKey(HKEY_CURRENT_USER, kKeys);
+        const std::wstring keys = kKeys;
+        fixture::SetString(HKEY_LOCAL_MACHINE, keys + L"\\Machine", L"Version", L"1");
+        fixture::SetString(HKEY_LOCAL_MACHINE, keys + L"\\Extra", L"data", L"1");
+        fixture::SetString(HKEY_LOCAL_MACHINE, keys + L"\\Uninstall", L"DisplayName", L"x");
+        fixture::SetString(HKEY_CURRENT_USER, keys + L"\\User", L"CachePath", L"C:\\");
+        m_job.m_hDlg = m_window.Handle();
+        m_job.m_nReportInterval = 10;
+        m_job.m_strMachineKey = fixture::ToCp932(keys + L"\\Machine");
+        m_job.m_strExtraMachineKey = fixture::ToCp932(keys + L"\\Extra");
+        m_job.m_strUninstallKey = fixture::ToCp932(keys + L"\\Uninstall");
+        m_job.m_strUserKey = fixture::ToCp932(keys + L"\\User");
+    }
+
+    void TearDown() override
+    {
+        fixture::DeleteKey(HKEY_LOCAL_MACHINE, kKeys);
+        fixture::DeleteKey(HKEY_CURRENT_USER, kKeys);
+    }
+
+    void Find(RemovalSlot slot, const std::wstring& path, int files = 0)
+    {
+        m_job.m_bFound[slot] = TRUE;
+        m_job.m_strTarget[slot] = fixture::ToCp932(path);
+        m_job.m_nTargetFiles[slot] = files;
+    }
+
+    void FindAll()
+    {
+        fixture::MakeFile(m_root / L"programs\\group\\product\\p.lnk");
+        Find(SLOT_START_MENU, m_root / L"programs\\group\\product");
+        fixture::MakeFile(m_root / L"desktop\\p.lnk");
+        Find(SLOT_DESKTOP_LINK, m_root / L"desktop\\p.lnk");
+        fixture::MakeFile(m_root / L"setup\\{GUID}\\setup.ini");
+        Find(SLOT_SETUP_INFO, m_root / L"setup\\{GUID}");
+        fixture::MakeFile(m_root / L"cache\\Data\\tile.dat");
+        Find(SLOT_CACHE_FOLDER, m_root / L"cache\\Data");
+        for (int i = 0; i < 12; ++i)
+            fixture::MakeFile(m_root / (L"app\\f" + std::to_wstring(i)));
+        Find(SLOT_APP_FOLDER, m_root / L"app", 12);
+    }
+
+    void Run()
+    {
+        RemovalThreadProc(&m_job);
+        m_window.Flush();
+    }
+
+    void ExpectSequence(const std::vector<Expected>& expected)
+    {
+        const std::vector<RecordedMessage> messages = m_window.Messages();
+        ASSERT_EQ(messages.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i) {
+            SCOPED_TRACE("message " + std::to_string(i + 1));
+            EXPECT_EQ(messages[i].sent, expected[i].kind == 'S');
+            EXPECT_EQ(messages[i].message, expected[i].message);
+            EXPECT_EQ(messages[i].wParam, expected[i].wParam);
+            EXPECT_EQ(messages[i].lParam, expected[i].lParam);
+            if (expected[i].status) {
+                EXPECT_EQ(messages[i].status, CString(expected[i].status));
+            }
+        }
+    }
+
+    bool KeyExists(HKEY root, const wchar_t* name) const
+    {
+        return fixture::KeyExists(root, std::wstring(kKeys) + L"\\" + name);
+    }
+
+    ScopedPlatform m_platform{1, 1};
+    fixture::TempFolder m_root;
+    MessageBoxRecorder m_boxes;
+    RemovalJob m_job;
+    RecorderWindow m_window{&m_job.m_strStatus};
+};
+
+} // namespace
+
+TEST_F(RemovalWorkerTest, AFullRemovalSendsAndPostsInTheFixedOrder)
+{
+    FindAll();
+    Run();
+    const CString appFolder = "削除フォルダ: " + m_job.m_strTarget[SLOT_APP_FOLDER];
+    ExpectSequence({
+        {'P', UM_PROGRESS_RANGE, 5, 1, nullptr},
+        {'P', UM_SHOW_PROGRESS, 0, 1, nullptr},
+        {'P', UM_SHOW_PROGRESS, 0, 2, nullptr},
+        {'P', UM_ENABLE_CANCEL, 0, 0, nullptr},
+        {'S', UM_STATUS_TEXT, 0, 1, "ショートカット（スタートメニュー）の削除"},
+        {'S', UM_STATUS_TEXT, 0, 2, ""},
+        {'P', UM_PROGRESS_POS, 1, 1, nullptr},
+        {'S', UM_STATUS_TEXT, 0, 1, "ショートカット（デスクトップ）の削除"},
+        {'S', UM_STATUS_TEXT, 0, 2, ""},
+        {'P', UM_PROGRESS_POS, 2, 1, nullptr},
+        {'S', UM_STATUS_TEXT, 0, 1, "InstallShield Installation Informationの削除"},
+        {'S', UM_STATUS_TEXT, 0, 2, ""},
+        {'P', UM_PROGRESS_POS, 3, 1, nullptr},
+        {'S', UM_STATUS_TEXT, 0, 1, "キャッシュフォルダの削除"},
+        {'S', UM_STATUS_TEXT, 0, 2, ""},
+        {'P', UM_PROGRESS_POS, 4, 1, nullptr},
+        {'S', UM_STATUS_TEXT, 0, 1, "アプリケーションの削除"},
+        {'S', UM_STATUS_TEXT, 0, 2, ""},
+        {'P', UM_PROGRESS_RANGE, 12, 2, nullptr},
+        {'S', UM_STATUS_TEXT, 0, 2, nullptr}, // the engine: the application folder
+        {'P', UM_PROGRESS_POS, 10, 2, nullptr},
+        {'P', UM_PROGRESS_POS, 5, 1, nullptr},
+        {'S', UM_STATUS_TEXT, 0, 1, ""},
+        {'S', UM_STATUS_TEXT, 0, 2, ""},
+        {'P', UM_HIDE_PROGRESS, 0, 1, nullptr},
+        {'P', UM_HIDE_PROGRESS, 0, 2, nullptr},
+        {'P', UM_DISABLE_CANCEL, 0, 0, nullptr},
+        {'P', UM_DONE_OK, 0, 0, nullptr},
+    });
+    EXPECT_EQ(m_window.Messages()[19].status.Left(appFolder.GetLength() > 39 ? 14 : appFolder.GetLength()),
+              appFolder.Left(appFolder.GetLength() > 39 ? 14 : appFolder.GetLength()));
+    EXPECT_FALSE(fixture::Exists(m_root / L"app"));
+    EXPECT_FALSE(fixture::Exists(m_root / L"programs\\group")) << "the emptied group folder goes too";
+    EXPECT_TRUE(fixture::Exists(m_root / L"programs"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"Machine"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"Extra"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"Uninstall"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, L"User"));
+    EXPECT_EQ(m_boxes.Count(), 0u);
+}
+
+TEST_F(RemovalWorkerTest, WithNothingFoundOnlyTheKeysGo)
+{
+    Run();
+    ExpectSequence({
+        {'P', UM_PROGRESS_RANGE, 0, 1, nullptr},
+        {'P', UM_SHOW_PROGRESS, 0, 1, nullptr},
+        {'P', UM_SHOW_PROGRESS, 0, 2, nullptr},
+        {'P', UM_ENABLE_CANCEL, 0, 0, nullptr},
+        {'S', UM_STATUS_TEXT, 0, 1, ""},
+        {'S', UM_STATUS_TEXT, 0, 2, ""},
+        {'P', UM_HIDE_PROGRESS, 0, 1, nullptr},
+        {'P', UM_HIDE_PROGRESS, 0, 2, nullptr},
+        {'P', UM_DISABLE_CANCEL, 0, 0, nullptr},
+        {'P', UM_DONE_OK, 0, 0, nullptr},
+    });
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"Machine"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, L"User"));
+}
+
+TEST_F(RemovalWorkerTest, OnlyTheApplicationFolderFillsBarOneInOneStep)
+{
+    fixture::MakeFile(m_root / L"app\\a.exe");
+    Find(SLOT_APP_FOLDER, m_root / L"app", 1);
+    Run();
+    const std::vector<RecordedMessage> bar1 = m_window.Messages(UM_PROGRESS_RANGE);
+    ASSERT_EQ(bar1.size(), 2u);
+    EXPECT_EQ(bar1[0].wParam, 1u);
+    EXPECT_EQ(bar1[1].wParam, 1u);
+    EXPECT_EQ(bar1[1].lParam, 2);
+    const std::vector<RecordedMessage> positions = m_window.Messages(UM_PROGRESS_POS);
+    ASSERT_EQ(positions.size(), 1u);
+    EXPECT_EQ(positions[0].wParam, 1u);
+    EXPECT_EQ(positions[0].lParam, 1);
+    EXPECT_EQ(m_window.Messages(UM_DONE_OK).size(), 1u);
+}
+
+TEST_F(RemovalWorkerTest, AnEmptyExtraKeyIsSkippedAndAMissingOneCountsAsDeleted)
+{
+    m_job.m_strExtraMachineKey.Empty();
+    Run();
+    EXPECT_EQ(m_window.Messages(UM_DONE_OK).size(), 1u);
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, L"Extra"));
+
+    m_job.m_strExtraMachineKey = "Software\\SeriesCleanTests\\Worker\\Missing";
+    fixture::CreateKey(HKEY_LOCAL_MACHINE, std::wstring(kKeys) + L"\\Uninstall");
+    Run();
+    EXPECT_EQ(m_window.Messages(UM_DONE_OK).size(), 2u);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"Uninstall"));
+}
+
+namespace {
+
+struct RegistryFailure
+{
+    const char* name;
+    HKEY root;
+    const wchar_t* key; // below kKeys
+    const char* text;
+};
+
+class RegistryFailureTest : public RemovalWorkerTest, public testing::WithParamInterface<RegistryFailure>
+{
+};
+
+void PrintTo(const RegistryFailure& f, std::ostream* os)
+{
+    *os << f.name;
+}
+
+} // namespace
+
+TEST_P(RegistryFailureTest, ShowsTheKeyThenFailsAndLeavesTheLaterKeys)
+{
+    const RegistryFailure& failure = GetParam();
+    const std::wstring link = std::wstring(kKeys) + L"\\" + failure.key + L"\\Link";
+    fixture::CreateKey(HKEY_LOCAL_MACHINE, std::wstring(kKeys) + L"\\LinkTarget");
+    fixture::MakeRegistryLink(failure.root, link,
+                              L"\\Registry\\Machine\\Software\\SeriesCleanTests\\Worker\\LinkTarget");
+    Run();
+    fixture::RemoveRegistryLink(failure.root, link);
+
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_EQ(m_boxes.At(0).text, CString(failure.text));
+    EXPECT_EQ(m_boxes.At(0).type, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(m_boxes.At(0).owner, m_window.Handle());
+    const std::vector<RecordedMessage> messages = m_window.Messages();
+    EXPECT_EQ(messages.back().message, static_cast<UINT>(UM_DONE_FAILED));
+    EXPECT_EQ(m_window.Messages(UM_DONE_FAILED).size(), 1u);
+    EXPECT_TRUE(m_window.Messages(UM_DONE_OK).empty());
+    if (failure.root == HKEY_LOCAL_MACHINE && std::wstring(failure.key) == L"Machine") {
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, L"Extra"));
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, L"Uninstall"));
+    }
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"User"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, RegistryFailureTest,
+    testing::Values(RegistryFailure{"MachineKey", HKEY_LOCAL_MACHINE, L"Machine",
+                                    "レジストリの削除に失敗しました。\n\nHKEY_LOCAL_"
+                                    "MACHINE\\Software\\SeriesCleanTests\\Worker\\Machine"},
+                    RegistryFailure{"UninstallKey", HKEY_LOCAL_MACHINE, L"Uninstall",
+                                    "レジストリの削除に失敗しました。\n\nHKEY_LOCAL_"
+                                    "MACHINE\\Software\\SeriesCleanTests\\Worker\\Uninstall"},
+                    RegistryFailure{"UserKey", HKEY_CURRENT_USER, L"User",
+                                    "レジストリの削除に失敗しました。\n\nHKEY_CURRENT_"
+                                    "USER\\Software\\SeriesCleanTests\\Worker\\User"}),
+    [](const testing::TestParamInfo<RegistryFailure>& info) { return info.param.name; });
+
+TEST_F(RemovalWorkerTest, AFolderThatCannotBeListedEndsWithTheFailedBox)
+{
+    for (int i = 0; i < 3; ++i)
+        fixture::MakeFile(m_root / (L"app\\sub\\f" + std::to_wstring(i)));
+    Find(SLOT_APP_FOLDER, m_root / L"app", 3);
+    // The folder disappears between its lookup and its listing: its status line is the moment.
+    m_window.OnMessage([&](const RecordedMessage& m) {
+        if (m.message == UM_STATUS_TEXT && m.status.Find("sub") >= 0)
+            MoveFileW((m_root / L"app\\sub").c_str(), (m_root / L"moved").c_str());
+    });
+    Run();
+    EXPECT_EQ(m_window.Messages(UM_DONE_FAILED).size(), 1u);
+    EXPECT_TRUE(m_window.Messages(UM_DONE_CANCELLED).empty());
+    EXPECT_EQ(m_window.Messages().back().message, static_cast<UINT>(UM_DONE_FAILED));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, L"Machine"));
+    EXPECT_TRUE(fixture::Exists(m_root / L"moved\\f0"));
+}
+
+TEST(RemoveEmptyParentFolderTest, NeverRemovesTheProgramsFolderWhateverItsLetterCase)
+{
+    ScopedPlatform nt(1, 1);
+    const std::wstring programs = fixture::ShellFolder(CSIDL_COMMON_PROGRAMS);
+    // An empty Programs folder in another prefix: here, simply check it is kept.
+    CString upper = fixture::ToCp932(programs);
+    upper.MakeLower();
+    EXPECT_EQ(RemoveEmptyParentFolder(upper + "\\Product"), 1);
+    EXPECT_TRUE(fixture::Exists(programs));
+
+    fixture::TempFolder root;
+    fixture::MakeFolder(root / L"group");
+    EXPECT_EQ(RemoveEmptyParentFolder(fixture::ToCp932(root / L"group\\product")), 1);
+    EXPECT_FALSE(fixture::Exists(root / L"group"));
+    fixture::MakeFile(root / L"full\\other.lnk");
+    RemoveEmptyParentFolder(fixture::ToCp932(root / L"full\\product"));
+    EXPECT_TRUE(fixture::Exists(root / L"full\\other.lnk"));
+}
