@@ -17,8 +17,11 @@ packages=(
   wine64
   locales
 )
+# For showing the program (./scripts/run.sh): a virtual screen for machines without a display, a
+# Japanese font for the dialog's texts, and Wine's own fonts (the title-bar buttons are drawn with
+# its Marlett font).
 if [ "${SERIESCLEAN_WITH_DISPLAY:-0}" = 1 ]; then
-  packages+=(xvfb fonts-ipafont-gothic x11-apps imagemagick)
+  packages+=(xvfb fonts-ipafont-gothic fonts-wine)
 fi
 
 missing=()
@@ -52,9 +55,12 @@ for loc in ja_JP.UTF-8 en_US.UTF-8; do
     need_gen=1
   fi
 done
-norm() { echo "$1" | tr 'A-Z' 'a-z' | tr -d '-'; }
+# locale -a spells names as "ja_JP.utf8": compare both sides in one spelling. (Regenerating when
+# nothing is missing would take the locales away from any Wine process running meanwhile.)
+norm() { tr 'A-Z' 'a-z' | tr -d '-'; }
+available=$(locale -a 2>/dev/null | norm)
 for loc in ja_JP.UTF-8 en_US.UTF-8; do
-  if ! locale -a 2>/dev/null | grep -qx "$(norm "$loc")"; then need_gen=1; fi
+  if ! grep -qx "$(echo "$loc" | norm)" <<<"$available"; then need_gen=1; fi
 done
 if [ "$need_gen" = 1 ]; then
   locale-gen >/dev/null

@@ -1,0 +1,119 @@
+// Prepares the demo machine (a Wine prefix) and reports on it:
+//   DemoMachine fonts            maps the dialog fonts of Japanese Windows to the IPA fonts
+//   DemoMachine install 3 6 7    installs these catalog rows with all their pieces
+//   DemoMachine show 3 6 7       tells where each piece of these rows is and whether it is there
+//   DemoMachine summary 3 6 7    the same in one line for a row whose pieces are all there
+#include "Console.h"
+#include "DemoProducts.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cwchar>
+
+using namespace demo;
+
+namespace {
+
+// Japanese Windows' UI fonts, which the program's dialog and message boxes ask for, and the IPA
+// fonts that stand in for them here. Wine reads this table when a process starts.
+const wchar_t* const kFontReplacements[][2] = {
+    {L"ＭＳ Ｐゴシック", L"IPAPGothic"}, {L"ＭＳ ゴシック", L"IPAGothic"}, {L"MS PGothic", L"IPAPGothic"},
+    {L"MS Gothic", L"IPAGothic"},        {L"MS UI Gothic", L"IPAPGothic"}, {L"Meiryo UI", L"IPAPGothic"},
+};
+
+int SetFonts()
+{
+    HKEY key = nullptr;
+    LONG r = RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Fonts\\Replacements", 0, nullptr, 0,
+                             KEY_SET_VALUE, nullptr, &key, nullptr);
+    for (const auto& pair : kFontReplacements) {
+        if (r != ERROR_SUCCESS)
+            break;
+        const std::wstring value = pair[1];
+        r = RegSetValueExW(key, pair[0], 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+    if (key)
+        RegCloseKey(key);
+    if (r != ERROR_SUCCESS) {
+        PrintError(L"DemoMachine: cannot write the font replacements (error " + std::to_wstring(r) + L")");
+        return 1;
+    }
+    return 0;
+}
+
+std::wstring Padded(const std::wstring& text, size_t width)
+{
+    return text.size() >= width ? text + L" " : text + std::wstring(width - text.size(), L' ');
+}
+
+int InstallRow(const ProductRow& row)
+{
+    std::wstring error;
+    if (!Install(row, error)) {
+        PrintError(L"DemoMachine: installing " + std::wstring(row.displayName) + L" failed: " + error);
+        return 1;
+    }
+    PrintLine(L"  installed row " + std::to_wstring(row.number) + L": " + row.displayName);
+    return 0;
+}
+
+void ShowRow(const ProductRow& row, bool brief)
+{
+    const std::wstring name =
+        L"  " + std::wstring(row.displayName) + L" (row " + std::to_wstring(row.number) + L")";
+    const std::vector<Piece> pieces = PiecesOf(row);
+    const size_t present = static_cast<size_t>(std::count_if(pieces.begin(), pieces.end(), PieceExists));
+    if (brief && present == pieces.size()) {
+        PrintLine(name + L": all " + std::to_wstring(pieces.size()) + L" pieces present");
+        return;
+    }
+    PrintLine(name);
+    for (const Piece& piece : pieces) {
+        const bool present = PieceExists(piece);
+        std::wstring line =
+            L"    " + Padded(present ? L"present" : L"gone", 9) + Padded(piece.what, 23) + piece.where;
+        if (present && !piece.registry) {
+            const int files = CountFiles(piece.where);
+            if (files > 0)
+                line += L"  (" + std::to_wstring(files) + (files == 1 ? L" file)" : L" files)");
+        }
+        PrintLine(line);
+    }
+}
+
+int Usage()
+{
+    PrintError(L"usage: DemoMachine fonts | install ROW... | show ROW... | summary ROW...   (ROW: 1 to 9)");
+    return 2;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 2)
+        return Usage();
+    const std::wstring command = argv[1];
+    if (command == L"fonts")
+        return SetFonts();
+    if (command != L"install" && command != L"show" && command != L"summary")
+        return Usage();
+
+    std::vector<const ProductRow*> rows;
+    for (int i = 2; i < argc; ++i) {
+        const ProductRow* row = FindRow(static_cast<int>(std::wcstol(argv[i], nullptr, 10)));
+        if (!row)
+            return Usage();
+        rows.push_back(row);
+    }
+    int status = 0;
+    for (const ProductRow* row : rows) {
+        if (command == L"install")
+            status |= InstallRow(*row);
+        else
+            ShowRow(*row, command == L"summary");
+    }
+    return status;
+}

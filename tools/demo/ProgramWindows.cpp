@@ -1,0 +1,171 @@
+#include "ProgramWindows.h"
+
+#include <algorithm>
+
+namespace demo {
+
+namespace {
+
+struct EnumState
+{
+    DWORD pid;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
+{
+    auto* state = reinterpret_cast<EnumState*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hWnd, &pid);
+    if (pid == state->pid && IsWindowVisible(hWnd))
+        state->windows.push_back(hWnd);
+    return TRUE;
+}
+
+} // namespace
+
+Program::~Program()
+{
+    if (Running())
+        Kill();
+    if (m_info.hThread)
+        CloseHandle(m_info.hThread);
+    if (m_info.hProcess)
+        CloseHandle(m_info.hProcess);
+}
+
+bool Program::Start(const std::wstring& exePath, DWORD& error)
+{
+    std::wstring commandLine = L"\"" + exePath + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &m_info)) {
+        error = GetLastError();
+        return false;
+    }
+    return true;
+}
+
+bool Program::Running() const
+{
+    return m_info.hProcess && WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool Program::WaitForExit(DWORD timeoutMs)
+{
+    return m_info.hProcess && WaitForSingleObject(m_info.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
+DWORD Program::ExitCode() const
+{
+    DWORD code = STILL_ACTIVE;
+    if (m_info.hProcess)
+        GetExitCodeProcess(m_info.hProcess, &code);
+    return code;
+}
+
+void Program::Kill()
+{
+    TerminateProcess(m_info.hProcess, 1);
+    WaitForSingleObject(m_info.hProcess, 10000);
+}
+
+std::vector<HWND> Program::Windows() const
+{
+    EnumState state{m_info.dwProcessId, {}};
+    EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&state));
+    return state.windows;
+}
+
+HWND Program::WaitForWindow(const std::wstring& title, DWORD timeoutMs, const std::vector<HWND>& seen) const
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND hWnd : Windows()) {
+                if (TextOf(hWnd) == title && std::find(seen.begin(), seen.end(), hWnd) == seen.end()) {
+                    found = hWnd;
+                    return true;
+                }
+            }
+            return !Running();
+        },
+        timeoutMs);
+    return found;
+}
+
+std::wstring TextOf(HWND hWnd)
+{
+    const int length = GetWindowTextLengthW(hWnd);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(hWnd, text.data(), length + 1);
+    text.resize(static_cast<size_t>(std::max(copied, 0)));
+    return text;
+}
+
+std::wstring ClassOf(HWND hWnd)
+{
+    wchar_t name[128] = {};
+    GetClassNameW(hWnd, name, 128);
+    return name;
+}
+
+std::wstring BoxText(HWND box)
+{
+    HWND text = GetDlgItem(box, 0xFFFF);
+    return text ? TextOf(text) : std::wstring();
+}
+
+std::vector<std::wstring> ButtonTexts(HWND dialog)
+{
+    std::vector<std::wstring> texts;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        std::wstring name = ClassOf(child);
+        CharLowerW(name.data());
+        const LONG_PTR type = GetWindowLongPtrW(child, GWL_STYLE) & BS_TYPEMASK;
+        if (name == L"button" && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) &&
+            IsWindowVisible(child))
+            texts.push_back(TextOf(child));
+    }
+    return texts;
+}
+
+void Press(HWND dialog, int id)
+{
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void SelectListItem(HWND dialog, int listId, int index)
+{
+    HWND list = GetDlgItem(dialog, listId);
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(listId, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+std::vector<std::wstring> ListItems(HWND list)
+{
+    std::vector<std::wstring> items;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (length < 0)
+            continue;
+        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<size_t>(length));
+        items.push_back(text);
+    }
+    return items;
+}
+
+void LetPaint(HWND hWnd, DWORD settleMs)
+{
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+    Sleep(settleMs);
+    SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+}
+
+} // namespace demo
