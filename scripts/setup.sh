@@ -16,6 +16,7 @@ packages=(
   wine
   wine64
   locales
+  python3
 )
 # For showing the program (./scripts/run.sh): a virtual screen for machines without a display, a
 # Japanese font for the dialog's texts, and Wine's own fonts (the title-bar buttons are drawn with

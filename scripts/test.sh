@@ -12,7 +12,7 @@ cmake --preset wine-x64 >/dev/null
 cmake --build --preset wine-x64 -j"$jobs"
 cmake --preset release-i686 >/dev/null
 cmake --build --preset release-i686 -j"$jobs"
-./scripts/check-release.sh build/i686/SeriesClean.exe
+python3 scripts/check-release.py build/i686/SeriesClean.exe
 
 . scripts/wine-env.sh
 prefix=$root/build/x64/wineprefix
