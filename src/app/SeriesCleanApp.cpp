@@ -4,10 +4,6 @@
 
 CSeriesCleanApp theApp;
 
-BEGIN_MESSAGE_MAP(CSeriesCleanApp, CWinApp)
-    ON_COMMAND(ID_HELP, OnHelp)
-END_MESSAGE_MAP()
-
 BOOL CSeriesCleanApp::InitInstance()
 {
     CSeriesCleanDlg dlg;

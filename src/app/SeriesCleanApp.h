@@ -9,8 +9,6 @@ public:
     CSeriesCleanApp() = default;
 
     BOOL InitInstance() override;
-
-    DECLARE_MESSAGE_MAP()
 };
 
 extern CSeriesCleanApp theApp;

@@ -4,15 +4,15 @@
 
 #include "framework/Wnd.h"
 
-class CWinApp : public CCmdTarget
+class CWinApp
 {
 public:
     CWinApp();
-    ~CWinApp() override;
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
 
     virtual BOOL InitInstance();
-    // The help command: the program ships no help file, so it has nothing to open.
-    void OnHelp() {}
 
     CWnd* m_pMainWnd = nullptr;
 };

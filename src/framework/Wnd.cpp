@@ -1,7 +1,6 @@
 #include "framework/Wnd.h"
 
 #include "framework/UserText.h"
-#include "framework/WinApp.h"
 
 #include <mutex>
 
@@ -48,10 +47,6 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = 0;
     if (DispatchMessageMap(message, wParam, lParam, result))
-        return result;
-    // Commands that no window takes go on to the application object.
-    if (message == WM_COMMAND && lParam == 0 && AfxGetApp() &&
-        AfxGetApp()->DispatchMessageMap(message, wParam, lParam, result))
         return result;
     return DefWindowProc(message, wParam, lParam);
 }

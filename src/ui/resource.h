@@ -13,7 +13,3 @@
 #define IDC_INFO 1006
 #define IDC_CANCEL_REMOVAL 1007
 #define IDC_EXIT 1008
-
-#ifndef ID_HELP
-#define ID_HELP 0xE146
-#endif

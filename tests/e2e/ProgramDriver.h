@@ -2,6 +2,9 @@
 // reads their texts with the W functions and presses their buttons.
 #pragma once
 
+#include "ProgramWindows.h"
+#include "support/Fixtures.h"
+
 #include <windows.h>
 
 #include <string>
@@ -9,52 +12,32 @@
 
 namespace e2e {
 
-class Program
-{
-public:
-    Program();
-    ~Program(); // kills the process if it still runs
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    DWORD Pid() const { return m_info.dwProcessId; }
-    bool WaitForExit(DWORD timeoutMs = 15000);
-    bool Running() const;
-    void Kill();
-
-    // A visible top-level dialog of the program with exactly this title; null after the timeout.
-    HWND WaitForWindow(const std::wstring& title, DWORD timeoutMs = 15000) const;
-    // Every visible top-level window of the program.
-    std::vector<HWND> Windows() const;
-
-private:
-    PROCESS_INFORMATION m_info = {};
-};
-
-std::wstring TextOf(HWND hWnd);
-// The message text of a message box.
-std::wstring BoxText(HWND box);
-// Presses a button of a dialog or message box (its BN_CLICKED notification, posted).
-void Press(HWND dialog, int id);
-std::vector<std::wstring> ListItems(HWND list);
-// Waits until the condition holds; false after the timeout.
-template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs = 15000)
-{
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!condition()) {
-        if (GetTickCount64() > deadline)
-            return false;
-        Sleep(10);
-    }
-    return true;
-}
+using drive::BoxText;
+using drive::ListItems;
+using drive::Press;
+using drive::TextOf;
+using fixture::WaitUntil;
 
 const wchar_t kBoxTitle[] = L"ルミナGOシリーズの削除";
 const wchar_t kDialogTitle[] = L"ルミナGOシリーズの削除 - Version 1.4";
 const wchar_t kInfoText[] = L"実行する前に、\nすべてのWindowsプログラムを終了することを推奨します。";
+constexpr DWORD kTimeoutMs = 20000;
+
+// SeriesClean.exe, started by the constructor and killed by the destructor if it still runs.
+class Program : public drive::Program
+{
+public:
+    Program();
+    bool WaitForExit(DWORD timeoutMs = kTimeoutMs) { return drive::Program::WaitForExit(timeoutMs); }
+    HWND WaitForWindow(const std::wstring& title, DWORD timeoutMs = kTimeoutMs) const
+    {
+        return drive::Program::WaitForWindow(title, timeoutMs);
+    }
+};
 
 // A message box of the program whose text satisfies matches; null after the timeout.
-template <class Matches> HWND WaitForBox(const Program& program, Matches matches, DWORD timeoutMs = 20000)
+template <class Matches>
+HWND WaitForBox(const Program& program, Matches matches, DWORD timeoutMs = kTimeoutMs)
 {
     HWND found = nullptr;
     WaitUntil(

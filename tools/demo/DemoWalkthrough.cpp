@@ -19,6 +19,7 @@
 #include <algorithm>
 
 using namespace demo;
+using namespace drive;
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace demo {
+namespace drive {
 
 class Program
 {
@@ -59,4 +59,4 @@ template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs)
     return true;
 }
 
-} // namespace demo
+} // namespace drive

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace demo {
+namespace drive {
 
 namespace {
 
@@ -168,4 +168,4 @@ void LetPaint(HWND hWnd, DWORD settleMs)
     SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
 }
 
-} // namespace demo
+} // namespace drive
