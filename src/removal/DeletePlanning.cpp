@@ -20,8 +20,12 @@ namespace {
 const char kUninstallKeyPrefix[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const char kSetupInfoFolder[] = "\\installshield installation information\\";
 
+// Whether path names something on disk. A wildcard in a value some other program wrote would let
+// the lookup match a different thing, so such a path names nothing.
 bool Exists(const CString& path)
 {
+    if (path.Find('*') >= 0 || path.Find('?') >= 0)
+        return false;
     CFileFind find;
     return find.FindFile(path) != FALSE;
 }

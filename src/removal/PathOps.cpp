@@ -70,6 +70,9 @@ CString GetOnDiskPath(CString strPath)
     // Only a path of the form "X:\..." is rebuilt; any other names nothing here.
     if (strPath.GetLength() < 3 || strPath.GetAt(1) != ':' || strPath.GetAt(2) != '\\')
         return CString();
+    // A wildcard would let the lookup rebuild some other path.
+    if (strPath.Find('*') >= 0 || strPath.Find('?') >= 0)
+        return CString();
     CFileFind find;
     if (!find.FindFile(strPath))
         return CString();

@@ -20,5 +20,6 @@ CString GetLastPathComponent(CString strPath);
 CString GetParentPath(CString strPath);
 
 // The existing path strPath ("X:\...") with every component spelled as stored on disk (long
-// names, stored letter case); empty when it does not exist or does not start with a drive.
+// names, stored letter case); empty when it does not exist, does not start with a drive or holds a
+// wildcard.
 CString GetOnDiskPath(CString strPath);

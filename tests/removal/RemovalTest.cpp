@@ -473,16 +473,19 @@ TEST_F(RemovalTest, FoldersAboveProtectedOnesAndRootsAreNeverTargets)
     fixture::RemoveTree(L"C:\\users\\SeriesCleanCanary.txt");
 }
 
-TEST_F(RemovalTest, AnEmptyCachePathNamesNothing)
+TEST_F(RemovalTest, EmptyPathsAndWildcardsNameNothing)
 {
     InstalledProduct product(3);
+    product.WithAppFolder();
     product.SetCachePath(L"");
-    product.SetInstallPath(L"");
+    // Would match the product's own folder, and any other beginning with "Tea" too.
+    product.SetInstallPath(L"C:\\Program Files\\NORTHSTAGE\\Tea*");
     Start();
     Select();
     Delete();
     EXPECT_EQ(FinalBox(), CString(kDone));
     EXPECT_EQ(Boxes().size(), 2u);
+    EXPECT_TRUE(fixture::Exists(product.AppFolder()));
 }
 
 TEST_F(RemovalTest, RemovingOneSharedRowRemovesTheSharedKeysAndTheOthersStayListed)
