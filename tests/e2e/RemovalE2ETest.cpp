@@ -33,6 +33,19 @@ HWND ConfirmFirst(const Program& program, const std::wstring& displayName)
         program, [](const std::wstring& text) { return text.rfind(L"以下のデータを削除します。", 0) == 0; });
 }
 
+// Selects the first product, confirms its removal twice and returns the box that ends it.
+HWND RemoveFirstProduct(const Program& program, HWND dialog, const std::wstring& displayName,
+                        const std::wstring& finalText)
+{
+    SelectAndDelete(dialog, 0);
+    HWND second = ConfirmFirst(program, displayName);
+    EXPECT_NE(second, nullptr);
+    if (!second)
+        return nullptr;
+    Press(second, IDOK);
+    return WaitForBoxText(program, finalText);
+}
+
 } // namespace
 
 TEST(RemovalE2ETest, AFullRemovalAsANewUserMakesIt)
@@ -156,11 +169,7 @@ TEST(RemovalE2ETest, AKilledRemovalCanBeCompletedByTheNextStart)
     ASSERT_NE(dialog, nullptr);
     ASSERT_EQ(ListItems(GetDlgItem(dialog, IDC_PRODUCT_LIST)),
               std::vector<std::wstring>{L"北欧旅行ガイド (V3 R1 SP2 A)"});
-    SelectAndDelete(dialog, 0);
-    HWND second = ConfirmFirst(program, L"北欧旅行ガイド");
-    ASSERT_NE(second, nullptr);
-    Press(second, IDOK);
-    HWND done = WaitForBoxText(program, kDone);
+    HWND done = RemoveFirstProduct(program, dialog, L"北欧旅行ガイド", kDone);
     ASSERT_NE(done, nullptr);
     Press(done, IDOK);
     EXPECT_TRUE(program.WaitForExit());

@@ -52,6 +52,18 @@ protected:
     // Presses Delete; answers the two confirmations with OK unless queued otherwise.
     void Delete() { m_dialog->Click(IDC_DELETE); }
 
+    // Starts, selects the product and presses Delete, confirming twice; the next box, a locked-file
+    // prompt, gets this answer.
+    void DeleteAnsweringThePrompt(MessageBoxRecorder::Answer answer)
+    {
+        Start();
+        Select();
+        m_boxes.QueueAnswer(IDOK);
+        m_boxes.QueueAnswer(IDOK);
+        m_boxes.QueueAnswer(std::move(answer));
+        Delete();
+    }
+
     // The boxes after the information box of the start.
     std::vector<RecordedBox> Boxes() const
     {
@@ -340,12 +352,7 @@ TEST_F(RemovalTest, LockedFileAbortInTheApplicationStep)
     InstalledProduct product(3);
     product.WithAppFolder(5);
     fixture::LockedFile lock(product.AppFolder() + L"\\file0.dat");
-    Start();
-    Select();
-    m_boxes.QueueAnswer(IDOK);
-    m_boxes.QueueAnswer(IDOK);
-    m_boxes.QueueAnswer(IDABORT);
-    Delete();
+    DeleteAnsweringThePrompt([](const RecordedBox&) { return IDABORT; });
     EXPECT_EQ(FinalBox(), CString(kCancelled));
     const std::vector<RecordedBox> boxes = Boxes();
     ASSERT_EQ(boxes.size(), 4u);
@@ -361,12 +368,7 @@ TEST_F(RemovalTest, LockedFileIgnoreFinishesTheRemoval)
     InstalledProduct product(3);
     product.WithAppFolder(5);
     fixture::LockedFile lock(product.AppFolder() + L"\\file0.dat");
-    Start();
-    Select();
-    m_boxes.QueueAnswer(IDOK);
-    m_boxes.QueueAnswer(IDOK);
-    m_boxes.QueueAnswer(IDIGNORE);
-    Delete();
+    DeleteAnsweringThePrompt([](const RecordedBox&) { return IDIGNORE; });
     EXPECT_EQ(FinalBox(), CString(kDone));
     lock.Release();
     EXPECT_TRUE(fixture::Exists(product.AppFolder() + L"\\file0.dat"));
@@ -379,15 +381,10 @@ TEST_F(RemovalTest, LockedFileRetryAfterReleaseFinishesTheRemoval)
     InstalledProduct product(3);
     product.WithAppFolder(5);
     fixture::LockedFile lock(product.AppFolder() + L"\\file0.dat");
-    Start();
-    Select();
-    m_boxes.QueueAnswer(IDOK);
-    m_boxes.QueueAnswer(IDOK);
-    m_boxes.QueueAnswer([&](const RecordedBox&) {
+    DeleteAnsweringThePrompt([&](const RecordedBox&) {
         lock.Release();
         return IDRETRY;
     });
-    Delete();
     EXPECT_EQ(FinalBox(), CString(kDone));
     EXPECT_FALSE(fixture::Exists(product.AppFolder()));
 }
@@ -397,12 +394,7 @@ TEST_F(RemovalTest, AbortInASilentStepEndsWithTheCancelledBox)
     InstalledProduct product(3);
     product.WithCacheFolder().WithAppFolder();
     fixture::LockedFile lock(product.CacheFolder() + L"\\index.dat");
-    Start();
-    Select();
-    m_boxes.QueueAnswer(IDOK);
-    m_boxes.QueueAnswer(IDOK);
-    m_boxes.QueueAnswer(IDABORT);
-    Delete();
+    DeleteAnsweringThePrompt([](const RecordedBox&) { return IDABORT; });
     EXPECT_EQ(FinalBox(), CString(kCancelled));
     EXPECT_EQ(Boxes()[2].owner, nullptr) << "a silent step's prompt has no owner";
     EXPECT_TRUE(fixture::Exists(product.AppFolder()));
