@@ -33,9 +33,11 @@ HWND ConfirmFirst(const Program& program, const std::wstring& displayName)
         program, [](const std::wstring& text) { return text.rfind(L"以下のデータを削除します。", 0) == 0; });
 }
 
-// Selects the first product, confirms its removal twice and returns the box that ends it.
-HWND RemoveFirstProduct(const Program& program, HWND dialog, const std::wstring& displayName,
-                        const std::wstring& finalText)
+// Selects the first product and confirms its removal twice; returns the next box whose text
+// satisfies matches.
+template <class Matches>
+HWND RemoveFirstProductUntil(const Program& program, HWND dialog, const std::wstring& displayName,
+                             Matches matches)
 {
     SelectAndDelete(dialog, 0);
     HWND second = ConfirmFirst(program, displayName);
@@ -43,7 +45,19 @@ HWND RemoveFirstProduct(const Program& program, HWND dialog, const std::wstring&
     if (!second)
         return nullptr;
     Press(second, IDOK);
-    return WaitForBoxText(program, finalText);
+    return WaitForBox(program, matches);
+}
+
+HWND RemoveFirstProduct(const Program& program, HWND dialog, const std::wstring& displayName,
+                        const std::wstring& finalText)
+{
+    return RemoveFirstProductUntil(program, dialog, displayName,
+                                   [&](const std::wstring& text) { return text == finalText; });
+}
+
+bool IsLockedFilePrompt(const std::wstring& text)
+{
+    return text.size() > 8 && text.compare(text.size() - 8, 8, L"がロック中です。") == 0;
 }
 
 } // namespace
@@ -115,14 +129,7 @@ TEST(RemovalE2ETest, AbortAtALockedFileCancelsTheRemoval)
     Program program;
     HWND dialog = StartToMainDialog(program);
     ASSERT_NE(dialog, nullptr);
-    SelectAndDelete(dialog, 0);
-    HWND second = ConfirmFirst(program, L"茶房ガイド");
-    ASSERT_NE(second, nullptr);
-    Press(second, IDOK);
-
-    HWND locked = WaitForBox(program, [](const std::wstring& text) {
-        return text.size() > 8 && text.compare(text.size() - 8, 8, L"がロック中です。") == 0;
-    });
+    HWND locked = RemoveFirstProductUntil(program, dialog, L"茶房ガイド", IsLockedFilePrompt);
     ASSERT_NE(locked, nullptr);
     EXPECT_NE(GetDlgItem(locked, IDABORT), nullptr);
     EXPECT_NE(GetDlgItem(locked, IDRETRY), nullptr);
@@ -149,16 +156,8 @@ TEST(RemovalE2ETest, AKilledRemovalCanBeCompletedByTheNextStart)
         Program program;
         HWND dialog = StartToMainDialog(program);
         ASSERT_NE(dialog, nullptr);
-        SelectAndDelete(dialog, 0);
-        HWND second = ConfirmFirst(program, L"北欧旅行ガイド");
-        ASSERT_NE(second, nullptr);
-        Press(second, IDOK);
         // The removal is under way when the locked file stops it: the program is killed there.
-        ASSERT_NE(WaitForBox(program,
-                             [](const std::wstring& text) {
-                                 return text.find(L"がロック中です。") != std::wstring::npos;
-                             }),
-                  nullptr);
+        ASSERT_NE(RemoveFirstProductUntil(program, dialog, L"北欧旅行ガイド", IsLockedFilePrompt), nullptr);
         program.Kill();
     }
     EXPECT_FALSE(fixture::Exists(product.StartMenuFolder()));

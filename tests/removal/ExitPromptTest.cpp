@@ -13,29 +13,18 @@ namespace {
 const char kPrompt[] = "ルミナGOの設定データがレジストリに存在します。\rこれらを削除しますか？\r("
                        "残しておいても問題はありません)";
 
-class ExitPromptTest : public testing::Test
+class ExitPromptTest : public DialogTest
 {
 protected:
     void StartAndExit()
     {
-        m_dialog = std::make_unique<DialogHarness>();
+        Start();
         m_dialog->Click(IDC_EXIT);
         ASSERT_TRUE(m_dialog->WaitForEnd());
         EXPECT_EQ(m_dialog->Result(), IDCANCEL);
     }
 
-    // The boxes after the information box of the start.
-    std::vector<RecordedBox> ExitBoxes() const
-    {
-        std::vector<RecordedBox> boxes = m_boxes.Boxes();
-        boxes.erase(boxes.begin());
-        return boxes;
-    }
-
     products::Clean m_clean;
-    ScopedPlatform m_platform{1, 1};
-    MessageBoxRecorder m_boxes;
-    std::unique_ptr<DialogHarness> m_dialog;
 };
 
 } // namespace
@@ -49,7 +38,7 @@ TEST_F(ExitPromptTest, YesDeletesTheSettingsKeyAndSaysSo)
     m_boxes.QueueAnswer(IDYES);
     StartAndExit();
 
-    const std::vector<RecordedBox> boxes = ExitBoxes();
+    const std::vector<RecordedBox> boxes = BoxesAfterStart();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, CString(kPrompt));
     EXPECT_EQ(boxes[0].caption, CString("ルミナGOシリーズの削除"));
@@ -66,15 +55,15 @@ TEST_F(ExitPromptTest, NoKeepsTheKey)
     m_boxes.QueueAnswer(IDOK);
     m_boxes.QueueAnswer(IDNO);
     StartAndExit();
-    ASSERT_EQ(ExitBoxes().size(), 1u);
-    EXPECT_EQ(ExitBoxes()[0].text, CString(kPrompt));
+    ASSERT_EQ(BoxesAfterStart().size(), 1u);
+    EXPECT_EQ(BoxesAfterStart()[0].text, CString(kPrompt));
     EXPECT_TRUE(fixture::KeyExists(HKEY_CURRENT_USER, products::kSettingsKey));
 }
 
 TEST_F(ExitPromptTest, NoSettingsKeyNoQuestion)
 {
     StartAndExit();
-    EXPECT_TRUE(ExitBoxes().empty());
+    EXPECT_TRUE(BoxesAfterStart().empty());
 }
 
 TEST_F(ExitPromptTest, AnInstalledSeriesProductKeepsTheQuestionAway)
@@ -82,6 +71,6 @@ TEST_F(ExitPromptTest, AnInstalledSeriesProductKeepsTheQuestionAway)
     fixture::CreateKey(HKEY_CURRENT_USER, products::kSettingsKey);
     products::Install(2);
     StartAndExit();
-    EXPECT_TRUE(ExitBoxes().empty());
+    EXPECT_TRUE(BoxesAfterStart().empty());
     EXPECT_TRUE(fixture::KeyExists(HKEY_CURRENT_USER, products::kSettingsKey));
 }

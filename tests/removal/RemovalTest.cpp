@@ -30,15 +30,9 @@ CString Lower(CString text)
 
 // A removal driven through the real dialog: the list, a selection, the delete button, and the
 // boxes answered as the test queues them.
-class RemovalTest : public testing::Test
+class RemovalTest : public DialogTest
 {
 protected:
-    void Start()
-    {
-        m_dialog = std::make_unique<DialogHarness>();
-        m_boxes.WaitForCount(1);
-    }
-
     // Selects the list item of this row's product as a user would.
     void Select(int index = 0)
     {
@@ -64,15 +58,6 @@ protected:
         Delete();
     }
 
-    // The boxes after the information box of the start.
-    std::vector<RecordedBox> Boxes() const
-    {
-        std::vector<RecordedBox> boxes = m_boxes.Boxes();
-        if (!boxes.empty())
-            boxes.erase(boxes.begin());
-        return boxes;
-    }
-
     // Waits for the dialog to end and returns the text of the last box it showed.
     CString FinalBox()
     {
@@ -89,10 +74,6 @@ protected:
             text += " ･" + path + "\n";
         return text + "\n※ 必要なﾌｧｲﾙ/ﾌｫﾙﾀﾞがある場合は、[ｷｬﾝｾﾙ]してください。";
     }
-
-    ScopedPlatform m_platform{1, 1};
-    MessageBoxRecorder m_boxes;
-    std::unique_ptr<DialogHarness> m_dialog;
 };
 
 } // namespace
@@ -106,7 +87,7 @@ TEST_F(RemovalTest, FullRemovalTakesExactlyTheFivePiecesAndTheFourKeys)
     Delete();
     EXPECT_EQ(FinalBox(), CString(kDone));
 
-    const std::vector<RecordedBox> boxes = Boxes();
+    const std::vector<RecordedBox> boxes = BoxesAfterStart();
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[0].text, CString("茶房ガイド を削除します。削除してよろしいですか？"));
     EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2));
@@ -154,7 +135,7 @@ TEST_F(RemovalTest, AShortcutDirectlyInProgramsTakesOnlyTheShortcut)
     Select();
     Delete();
     EXPECT_EQ(FinalBox(), CString(kDone));
-    EXPECT_NE(Boxes()[1].text.Find(fixture::ToCp932(shortcut)), -1);
+    EXPECT_NE(BoxesAfterStart()[1].text.Find(fixture::ToCp932(shortcut)), -1);
     EXPECT_FALSE(fixture::Exists(shortcut));
     EXPECT_TRUE(product.CanariesIntact());
 }
@@ -173,7 +154,7 @@ TEST_F(RemovalTest, APcFolderStandsForItsParentButNeverForAProtectedFolder)
     Select();
     Delete();
     EXPECT_EQ(FinalBox(), CString(kDone));
-    const CString confirmation = Boxes()[1].text;
+    const CString confirmation = BoxesAfterStart()[1].text;
     EXPECT_NE(confirmation.Find(" ･" + fixture::ToCp932(product.StartMenuGroup()) + "\\公園ガイド\n"), -1);
     EXPECT_NE(confirmation.Find(" ･c:\\program files\\pc\n"), -1);
     EXPECT_FALSE(fixture::Exists(product.StartMenuGroup() + L"\\公園ガイド"));
@@ -194,7 +175,7 @@ TEST_F(RemovalTest, ARunningProductIsRefused)
     m_dialog->Flush();
     DestroyWindow(running);
 
-    const std::vector<RecordedBox> boxes = Boxes();
+    const std::vector<RecordedBox> boxes = BoxesAfterStart();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text,
               CString("茶房ガイドは起動しています。\nアプリケーションを終了させて実行してください。"));
@@ -215,7 +196,7 @@ TEST_F(RemovalTest, CancellingTheFirstConfirmationTouchesNothing)
     m_boxes.QueueAnswer(IDCANCEL);
     Delete();
     m_dialog->Flush();
-    EXPECT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(BoxesAfterStart().size(), 1u);
     EXPECT_FALSE(m_dialog->Ended());
     EXPECT_TRUE(IsWindowEnabled(m_dialog->Control(IDC_EXIT)));
     EXPECT_EQ(TextOf(m_dialog->Control(IDC_INFO)), L"");
@@ -241,7 +222,7 @@ TEST_F(RemovalTest, CancellingTheSecondConfirmationRestoresTheDialog)
     });
     Delete();
     m_dialog->Flush();
-    EXPECT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(BoxesAfterStart().size(), 2u);
     EXPECT_FALSE(m_dialog->Ended());
     EXPECT_TRUE(IsWindowEnabled(m_dialog->Control(IDC_PRODUCT_LIST)));
     EXPECT_TRUE(IsWindowEnabled(m_dialog->Control(IDC_DELETE)));
@@ -265,7 +246,7 @@ TEST_F(RemovalTest, NothingOnDiskRemovesTheKeysWithoutASecondConfirmation)
     Select();
     Delete();
     EXPECT_EQ(FinalBox(), CString(kDone));
-    EXPECT_EQ(Boxes().size(), 2u) << "first confirmation and the result only";
+    EXPECT_EQ(BoxesAfterStart().size(), 2u) << "first confirmation and the result only";
     EXPECT_FALSE(product.MachineKeyExists());
     EXPECT_FALSE(product.UninstallKeyExists());
     EXPECT_FALSE(product.UserKeyExists());
@@ -296,7 +277,7 @@ TEST_F(RemovalTest, ARegistryStepThatFailsLeavesTheLaterKeys)
     Select();
     Delete();
     EXPECT_EQ(FinalBox(), CString(kFailed));
-    const std::vector<RecordedBox> boxes = Boxes();
+    const std::vector<RecordedBox> boxes = BoxesAfterStart();
     ASSERT_GE(boxes.size(), 3u);
     const RecordedBox failure = boxes[boxes.size() - 2];
     EXPECT_EQ(failure.text,
@@ -354,7 +335,7 @@ TEST_F(RemovalTest, LockedFileAbortInTheApplicationStep)
     fixture::LockedFile lock(product.AppFolder() + L"\\file0.dat");
     DeleteAnsweringThePrompt([](const RecordedBox&) { return IDABORT; });
     EXPECT_EQ(FinalBox(), CString(kCancelled));
-    const std::vector<RecordedBox> boxes = Boxes();
+    const std::vector<RecordedBox> boxes = BoxesAfterStart();
     ASSERT_EQ(boxes.size(), 4u);
     // The lower-cased path as surveyed, down to the folder the engine found as stored on disk.
     EXPECT_EQ(boxes[2].text,
@@ -396,7 +377,7 @@ TEST_F(RemovalTest, AbortInASilentStepEndsWithTheCancelledBox)
     fixture::LockedFile lock(product.CacheFolder() + L"\\index.dat");
     DeleteAnsweringThePrompt([](const RecordedBox&) { return IDABORT; });
     EXPECT_EQ(FinalBox(), CString(kCancelled));
-    EXPECT_EQ(Boxes()[2].owner, nullptr) << "a silent step's prompt has no owner";
+    EXPECT_EQ(BoxesAfterStart()[2].owner, nullptr) << "a silent step's prompt has no owner";
     EXPECT_TRUE(fixture::Exists(product.AppFolder()));
     EXPECT_TRUE(product.MachineKeyExists());
 }
@@ -431,7 +412,7 @@ TEST_P(ProtectedFolderTest, IsNeverARemovalTarget)
     Select();
     Delete();
     EXPECT_EQ(FinalBox(), CString(kDone));
-    EXPECT_EQ(Boxes().size(), 2u) << "nothing to confirm: the folder is not a target";
+    EXPECT_EQ(BoxesAfterStart().size(), 2u) << "nothing to confirm: the folder is not a target";
     EXPECT_TRUE(fixture::Exists(canary));
     fixture::RemoveTree(folder + L"\\SeriesCleanCanary");
 }
@@ -460,7 +441,7 @@ TEST_F(RemovalTest, FoldersAboveProtectedOnesAndRootsAreNeverTargets)
     Select();
     Delete();
     EXPECT_EQ(FinalBox(), CString(kDone));
-    EXPECT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(BoxesAfterStart().size(), 2u);
     EXPECT_TRUE(fixture::Exists(L"C:\\users\\SeriesCleanCanary.txt"));
     fixture::RemoveTree(L"C:\\users\\SeriesCleanCanary.txt");
 }
@@ -476,7 +457,7 @@ TEST_F(RemovalTest, EmptyPathsAndWildcardsNameNothing)
     Select();
     Delete();
     EXPECT_EQ(FinalBox(), CString(kDone));
-    EXPECT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(BoxesAfterStart().size(), 2u);
     EXPECT_TRUE(fixture::Exists(product.AppFolder()));
 }
 

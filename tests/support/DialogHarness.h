@@ -2,9 +2,14 @@
 // while the test drives it from outside the way a user would: through its window.
 #pragma once
 
+#include "support/MessageBoxRecorder.h"
+#include "support/PlatformSeam.h"
 #include "ui/SeriesCleanDlg.h"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
+#include <memory>
 #include <thread>
 
 // The main dialog with its state opened up for the tests, and a way to wait until everything
@@ -79,4 +84,24 @@ private:
     std::atomic<bool> m_ended{false};
     HWND m_hWnd = nullptr;
     INT_PTR m_result = 0;
+};
+
+// A test of the main dialog: the platform answers "administrator on NT", every box is recorded,
+// and the dialog starts once the test has built the registry state and folders it needs.
+class DialogTest : public testing::Test
+{
+protected:
+    // Starts the dialog and waits for its information box.
+    void Start()
+    {
+        m_dialog = std::make_unique<DialogHarness>();
+        m_boxes.WaitForCount(1);
+    }
+
+    // The boxes after the information box of the start.
+    std::vector<RecordedBox> BoxesAfterStart() const { return m_boxes.Boxes(1); }
+
+    ScopedPlatform m_platform{1, 1};
+    MessageBoxRecorder m_boxes;
+    std::unique_ptr<DialogHarness> m_dialog;
 };

@@ -28,6 +28,14 @@ std::vector<RecordedBox> MessageBoxRecorder::Boxes() const
     return m_boxes;
 }
 
+std::vector<RecordedBox> MessageBoxRecorder::Boxes(size_t first) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (first >= m_boxes.size())
+        return {};
+    return std::vector<RecordedBox>(m_boxes.begin() + static_cast<std::ptrdiff_t>(first), m_boxes.end());
+}
+
 size_t MessageBoxRecorder::Count() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);

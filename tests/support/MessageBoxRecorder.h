@@ -34,6 +34,8 @@ public:
     void QueueAnswer(Answer answer);
 
     std::vector<RecordedBox> Boxes() const;
+    // The boxes from the first-th on (0 is the first box shown).
+    std::vector<RecordedBox> Boxes(size_t first) const;
     size_t Count() const;
     RecordedBox At(size_t index) const;
     // Waits until at least count boxes were shown; false after the timeout.

@@ -12,12 +12,9 @@
 
 namespace {
 
-class ProductListTest : public testing::Test
+class ProductListTest : public DialogTest
 {
 protected:
-    // Starts the dialog on the registry state the test has built.
-    void Start() { m_dialog = std::make_unique<DialogHarness>(); }
-
     std::vector<std::wstring> Items() const
     {
         std::vector<std::wstring> items;
@@ -50,9 +47,6 @@ protected:
     }
 
     products::Clean m_clean;
-    ScopedPlatform m_platform{1, 1};
-    MessageBoxRecorder m_boxes;
-    std::unique_ptr<DialogHarness> m_dialog;
 };
 
 } // namespace
