@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
-"""Checks the release executable as Windows will load it: a 32-bit GUI program that imports Windows
-system DLLs only, with its dialog, icon, manifest (common controls 6, elevation, supported systems)
-and version information (1.4, Japanese description) embedded."""
+"""Checks the release executable as Windows will load it: a 32-bit GUI program with ASLR and DEP on,
+that imports Windows system DLLs only, with its dialog, icon, manifest (common controls 6, elevation,
+supported systems) and version information (1.4, Japanese description) embedded."""
 import struct
 import sys
 
 SYSTEM_DLLS = {'kernel32.dll', 'user32.dll', 'gdi32.dll', 'advapi32.dll', 'shell32.dll', 'shlwapi.dll',
                'ole32.dll', 'comctl32.dll', 'msvcrt.dll'}
+IMAGE_FILE_RELOCS_STRIPPED = 0x0001
+DLLCHAR_DYNAMIC_BASE, DLLCHAR_NX_COMPAT = 0x0040, 0x0100
 RT_ICON, RT_DIALOG, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 5, 14, 16, 24
 
 
@@ -19,7 +21,7 @@ class PeFile:
         self.machine, sections, _, _, _, opt_size, self.characteristics = struct.unpack_from('<HHIIIHH', data, pe + 4)
         opt = pe + 24
         self.magic = struct.unpack_from('<H', data, opt)[0]
-        self.subsystem = struct.unpack_from('<H', data, opt + 68)[0]
+        self.subsystem, self.dll_characteristics = struct.unpack_from('<HH', data, opt + 68)
         dirs = opt + (96 if self.magic == 0x10B else 112)
         self.directories = [struct.unpack_from('<II', data, dirs + 8 * i) for i in range(16)]
         self.sections = []
@@ -78,6 +80,11 @@ def main(path):
         failures.append('not a 32-bit (i386) executable')
     if pe.subsystem != 2:
         failures.append('not a GUI (Windows subsystem) program')
+    # ASLR needs both the flag and the relocations that let the loader move the image.
+    if not pe.dll_characteristics & DLLCHAR_DYNAMIC_BASE or pe.characteristics & IMAGE_FILE_RELOCS_STRIPPED:
+        failures.append('ASLR is off (no dynamic base, or relocations stripped)')
+    if not pe.dll_characteristics & DLLCHAR_NX_COMPAT:
+        failures.append('DEP is off (not NX compatible)')
     imports = sorted(set(pe.imports()))
     foreign = [dll for dll in imports if dll not in SYSTEM_DLLS]
     if foreign:
@@ -115,7 +122,7 @@ def main(path):
         for failure in failures:
             print('check-release: %s: %s' % (path, failure), file=sys.stderr)
         return 1
-    print('check-release: %s: 32-bit GUI executable; imports %s; dialog 102, icon 128 (32x32, 16x16, 24 bits), '
+    print('check-release: %s: 32-bit GUI executable with ASLR and DEP; imports %s; dialog 102, icon 128 (32x32, 16x16, 24 bits), '
           'manifest (common controls 6, requireAdministrator, Windows 7 to 11) and version 1.4.0.0 embedded'
           % (path, ', '.join(imports)))
     return 0

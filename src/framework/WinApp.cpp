@@ -1,5 +1,7 @@
 #include "framework/WinApp.h"
 
+#include "framework/DllSearch.h"
+
 #include <commctrl.h>
 
 namespace {
@@ -31,6 +33,8 @@ CWinApp* AfxGetApp()
 
 int AfxWinMain()
 {
+    // Before anything can make Windows load a DLL on demand.
+    win32::RestrictDllSearchToSystem();
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     CWinApp* app = AfxGetApp();

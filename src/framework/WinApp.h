@@ -18,5 +18,6 @@ public:
 };
 
 CWinApp* AfxGetApp();
-// Loads the common controls (the progress bars need them), then runs the application object.
+// Restricts the DLL search to the system folder, loads the common controls (the progress bars need them),
+// then runs the application object.
 int AfxWinMain();
