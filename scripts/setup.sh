@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building and testing SeriesClean needs on Debian: the MinGW-w64 cross compilers,
-# CMake, GoogleTest sources, Wine (64-bit only: this machine kind cannot run 32-bit code) and the
+# CMake, GoogleTest sources, clang-format, Wine (64-bit only: this machine kind cannot run 32-bit code) and the
 # locales that Wine needs to convert Japanese file names. Safe to run again: it installs only what
 # is missing. Run as root.
 set -euo pipefail
@@ -17,6 +17,7 @@ packages=(
   wine64
   locales
   python3
+  clang-format
 )
 # For showing the program (./scripts/run.sh): a virtual screen for machines without a display, a
 # Japanese font for the dialog's texts, and Wine's own fonts (the title-bar buttons are drawn with

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Sets everything up, builds both builds, and runs the whole test suite under Wine twice: with the
+# Sets everything up, checks the formatting, builds both builds, and runs the whole test suite under Wine twice: with the
 # Japanese code page (932) and with the Western one (1252).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 ./scripts/setup.sh
+./scripts/check-format.sh
 jobs=$(nproc)
 
 cmake --preset wine-x64 >/dev/null
