@@ -1,6 +1,6 @@
 #include "catalog/InstallProbe.h"
 
-#include "app/Platform.h"
+#include "framework/Platform.h"
 #include "framework/FileFind.h"
 #include "framework/Registry.h"
 #include "framework/Shell.h"

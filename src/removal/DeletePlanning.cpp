@@ -1,6 +1,6 @@
 // The delete button: refuse while the product runs, confirm, survey the disk for the product's
 // five pieces, confirm what was found, fill the job and start the worker.
-#include "app/Platform.h"
+#include "framework/Platform.h"
 #include "catalog/InstallProbe.h"
 #include "catalog/ProductCatalog.h"
 #include "framework/FileFind.h"

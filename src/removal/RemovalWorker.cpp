@@ -1,6 +1,6 @@
 #include "removal/RemovalWorker.h"
 
-#include "app/Platform.h"
+#include "framework/Platform.h"
 #include "framework/FileSystem.h"
 #include "framework/Shell.h"
 #include "framework/Wnd.h"

@@ -1,6 +1,6 @@
 #include "ui/SeriesCleanDlg.h"
 
-#include "app/Platform.h"
+#include "framework/Platform.h"
 #include "catalog/ProductCatalog.h"
 
 const char kAppTitle[] = "ルミナGOシリーズの削除";

@@ -1,7 +1,7 @@
 // Answers the NT and administrator questions for the duration of a test, and counts the asks.
 #pragma once
 
-#include "app/Platform.h"
+#include "framework/Platform.h"
 
 #include <atomic>
 

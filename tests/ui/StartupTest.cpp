@@ -1,4 +1,4 @@
-#include "app/Platform.h"
+#include "framework/Platform.h"
 #include "app/SeriesCleanApp.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/PlatformSeam.h"
