@@ -39,6 +39,11 @@ HANDLE OpenFile(const CString& path, DWORD access, DWORD share, DWORD dispositio
     return CreateFileW(FileSystemPath(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
 }
 
+bool DeleteAtRestart(const std::wstring& path)
+{
+    return MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+}
+
 HANDLE FindFirst(const CString& pattern, WIN32_FIND_DATAW& data)
 {
     return FindFirstFileW(FileSystemPath(pattern).c_str(), &data);

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace win32 {
 
 // INVALID_FILE_ATTRIBUTES when the path names nothing.
@@ -16,6 +18,9 @@ DWORD FileAttributes(const CString& path);
 [[nodiscard]] bool RemoveFolder(const CString& path);
 [[nodiscard]] bool CreateFolder(const CString& path);
 HANDLE OpenFile(const CString& path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
+// Asks Windows to delete path (a file, or a folder that will then be empty) at the next restart,
+// in the order the requests were made. Needs administrator rights.
+[[nodiscard]] bool DeleteAtRestart(const std::wstring& path);
 HANDLE FindFirst(const CString& pattern, WIN32_FIND_DATAW& data);
 
 } // namespace win32

@@ -71,6 +71,47 @@ int QueryAdministrator()
 
 } // namespace
 
+std::wstring CurrentAccountName()
+{
+    win32::KernelHandle token;
+    if (!OpenCallerToken(token))
+        return std::wstring();
+    DWORD needed = 0;
+    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &needed);
+    const size_t units = (needed + sizeof(ULONG_PTR) - 1) / sizeof(ULONG_PTR);
+    std::unique_ptr<ULONG_PTR[]> buffer(new (std::nothrow) ULONG_PTR[units]);
+    if (!buffer || !GetTokenInformation(token.Get(), TokenUser, buffer.get(), needed, &needed))
+        return std::wstring();
+    const auto* user = reinterpret_cast<const TOKEN_USER*>(buffer.get());
+    wchar_t name[256] = {};
+    wchar_t domain[256] = {};
+    DWORD nameLength = 256;
+    DWORD domainLength = 256;
+    SID_NAME_USE use;
+    if (!LookupAccountSidW(nullptr, user->User.Sid, name, &nameLength, domain, &domainLength, &use))
+        return std::wstring();
+    return domainLength ? std::wstring(domain) + L"\\" + name : std::wstring(name);
+}
+
+bool WriteRedirectedStdOut(const std::string& bytes)
+{
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (out == nullptr || out == INVALID_HANDLE_VALUE)
+        return false;
+    const DWORD type = GetFileType(out);
+    if (type != FILE_TYPE_DISK && type != FILE_TYPE_PIPE)
+        return false;
+    DWORD written = 0;
+    return WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+CInstanceMutex::CInstanceMutex(const wchar_t* name) : m_mutex(CreateMutexW(nullptr, FALSE, name))
+{
+    // A mutex that cannot be made at all (another object of that name) counts as held elsewhere.
+    m_bAlreadyTaken = !m_mutex.IsValid() || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
 int IsWindowsNT()
 {
     const PlatformAnswers* answers = g_answers.load();

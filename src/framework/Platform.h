@@ -1,5 +1,10 @@
-// The two questions the program asks of the platform before it lets the user act.
+// What the program asks of the platform about the process it runs in: the platform family, the
+// caller's rights and account, and whether another copy of the program runs.
 #pragma once
+
+#include "framework/Handles.h"
+
+#include <string>
 
 // 1 on the Windows NT platform, 0 otherwise (also when the version query fails).
 int IsWindowsNT();
@@ -15,3 +20,23 @@ struct PlatformAnswers
     int (*isAdministrator)();
 };
 void SetPlatformAnswers(const PlatformAnswers* answers);
+
+// "DOMAIN\user" of the calling thread's token; empty when it cannot be told.
+std::wstring CurrentAccountName();
+
+// Writes bytes to the standard output the process was given, when it was given one that is not a
+// console (a GUI program writes only where its output was redirected). False when nothing was written.
+bool WriteRedirectedStdOut(const std::string& bytes);
+
+// A named mutex that marks a running copy of the program. Taken for as long as the object lives;
+// AlreadyTaken tells whether another copy held it first.
+class CInstanceMutex
+{
+public:
+    explicit CInstanceMutex(const wchar_t* name);
+    [[nodiscard]] bool AlreadyTaken() const { return m_bAlreadyTaken; }
+
+private:
+    win32::KernelHandle m_mutex;
+    bool m_bAlreadyTaken = false;
+};
