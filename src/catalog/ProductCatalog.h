@@ -4,6 +4,10 @@
 #include "framework/Object.h"
 #include "framework/String.h"
 
+// The series' own settings, under HKEY_CURRENT_USER: shared by every product, kept until the last
+// of them is gone.
+constexpr char kSeriesSettingsKey[] = "Software\\KORAMI\\KartixNet\\PC";
+
 // One product. Getters return copies; setters replace a whole field.
 class CProductEntry : public CObject
 {

@@ -1,5 +1,6 @@
 #include "removal/RegistryRemoval.h"
 
+#include "catalog/ProductCatalog.h"
 #include "framework/Registry.h"
 
 int DeleteRegistryKey(HKEY hRootKey, CString strKeyPath)
@@ -17,4 +18,15 @@ int DeleteRegistryKey(HKEY hRootKey, CString strKeyPath)
             return 1;
     }
     return win32::DeleteKeyTree(hRootKey, strKeyPath) == ERROR_SUCCESS ? 1 : 0;
+}
+
+bool SeriesSettingsExist()
+{
+    win32::RegKey key;
+    return key.Open(HKEY_CURRENT_USER, kSeriesSettingsKey, KEY_ALL_ACCESS) == ERROR_SUCCESS;
+}
+
+int DeleteSeriesSettings()
+{
+    return DeleteRegistryKey(HKEY_CURRENT_USER, kSeriesSettingsKey);
 }

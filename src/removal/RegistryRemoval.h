@@ -9,3 +9,8 @@
 // was not there (also when it cannot be opened with full access); 0 when it exists and cannot be
 // deleted, and for a path that names the root itself (empty, or backslashes only).
 int DeleteRegistryKey(HKEY hRootKey, CString strKeyPath);
+
+// Whether the series' settings key exists (and can be opened for deletion).
+bool SeriesSettingsExist();
+// Deletes the series' settings key as DeleteRegistryKey does: 1 when it is gone, 0 when it stays.
+int DeleteSeriesSettings();

@@ -2,6 +2,7 @@
 
 #include "framework/Platform.h"
 #include "catalog/ProductCatalog.h"
+#include "removal/RegistryRemoval.h"
 
 const char kAppTitle[] = "ルミナGOシリーズの削除";
 
@@ -162,4 +163,24 @@ LRESULT CSeriesCleanDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     return CDialog::WindowProc(message, wParam, lParam);
+}
+
+void CSeriesCleanDlg::OnExit()
+{
+    // The prompt's lines break with carriage returns.
+    if (m_bSeriesInstalled != 1 && SeriesSettingsExist()) {
+        const int answer =
+            MessageBox("ルミナGOの設定データがレジストリに存在します。\rこれらを削除しますか？\r("
+                       "残しておいても問題はありません)",
+                       kAppTitle, MB_YESNO | MB_ICONEXCLAMATION);
+        if (answer == IDYES) {
+            if (DeleteSeriesSettings() == 0)
+                MessageBox("レジストリの削除に失敗しました。\rアプリが稼動してないかなど御確認ください。",
+                           kAppTitle, MB_ICONERROR);
+            else
+                MessageBox("ルミナGOの設定データをレジストリより削除しました。", kAppTitle,
+                           MB_ICONINFORMATION);
+        }
+    }
+    OnCancel();
 }
