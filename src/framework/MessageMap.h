@@ -77,6 +77,12 @@ protected:                                                                      
          return 0;                                                                                           \
      }},
 
+// A message with its wParam and lParam, to a handler LRESULT memberFxn(WPARAM, LPARAM).
+#define ON_MESSAGE(msg, memberFxn)                                                                           \
+    {msg, 0, 0, [](CCmdTarget* target, WPARAM wParam, LPARAM lParam) -> LRESULT {                            \
+         return static_cast<ThisClass*>(target)->memberFxn(wParam, lParam);                                  \
+     }},
+
 #define ON_CONTROL(notifyCode, id, memberFxn)                                                                \
     {WM_COMMAND, static_cast<UINT>(notifyCode), static_cast<UINT>(id),                                       \
      [](CCmdTarget* target, WPARAM, LPARAM) -> LRESULT {                                                     \

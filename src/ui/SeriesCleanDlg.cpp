@@ -15,6 +15,16 @@ BEGIN_MESSAGE_MAP(CSeriesCleanDlg, CDialog)
     ON_LBN_DBLCLK(IDC_PRODUCT_LIST, OnDblClkProducts)
     ON_BN_CLICKED(IDC_CANCEL_REMOVAL, OnCancelRemoval)
     ON_BN_CLICKED(IDC_EXIT, OnExit)
+    ON_MESSAGE(UM_PROGRESS_POS, OnProgressPos)
+    ON_MESSAGE(UM_STATUS_TEXT, OnStatusText)
+    ON_MESSAGE(UM_PROGRESS_RANGE, OnProgressRange)
+    ON_MESSAGE(UM_DONE_OK, OnDoneOk)
+    ON_MESSAGE(UM_ENABLE_CANCEL, OnEnableCancel)
+    ON_MESSAGE(UM_DISABLE_CANCEL, OnDisableCancel)
+    ON_MESSAGE(UM_SHOW_PROGRESS, OnShowProgress)
+    ON_MESSAGE(UM_HIDE_PROGRESS, OnHideProgress)
+    ON_MESSAGE(UM_DONE_CANCELLED, OnDoneCancelled)
+    ON_MESSAGE(UM_DONE_FAILED, OnDoneFailed)
 END_MESSAGE_MAP()
 
 CSeriesCleanDlg::CSeriesCleanDlg(CWnd* pParent)
@@ -120,49 +130,78 @@ void CSeriesCleanDlg::ShowFinalBox(const char* text, UINT type, LPARAM result)
     EndDialog(static_cast<int>(result));
 }
 
-LRESULT CSeriesCleanDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+// The worker uses m_job inside this object until its final message: Enter and Esc must not end the
+// dialog before then.
+void CSeriesCleanDlg::OnOK()
 {
-    switch (message) {
-    case UM_PROGRESS_POS:
-        SelectedBar(lParam).SetPos(static_cast<int>(wParam));
-        break;
-    case UM_STATUS_TEXT:
-        SelectedLine(lParam).SetWindowText(m_job.m_strStatus);
-        break;
-    case UM_PROGRESS_RANGE:
-        SelectedBar(lParam).SetRange32(0, static_cast<int>(wParam));
-        break;
-    case UM_DONE_OK:
-        ShowFinalBox("削除は正常終了しました。", MB_OK, lParam);
-        break;
-    case UM_ENABLE_CANCEL:
-        m_btnCancel.EnableWindow(TRUE);
-        break;
-    case UM_DISABLE_CANCEL:
-        m_btnCancel.EnableWindow(FALSE);
-        break;
-    case UM_SHOW_PROGRESS:
-        SelectedBar(lParam).ShowWindow(SW_SHOW);
-        break;
-    case UM_HIDE_PROGRESS:
-        SelectedBar(lParam).ShowWindow(SW_HIDE);
-        break;
-    case UM_DONE_CANCELLED:
-        ShowFinalBox("削除はキャンセルされました。", MB_OK | MB_ICONEXCLAMATION, lParam);
-        break;
-    case UM_DONE_FAILED:
-        ShowFinalBox("削除は失敗しました。", MB_OK | MB_ICONERROR, lParam);
-        break;
-    case WM_COMMAND:
-        // The worker uses m_job inside this object until its final message: Enter and Esc must
-        // not end the dialog before then.
-        if (m_bRemovalRunning && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL))
-            return 0;
-        break;
-    default:
-        break;
-    }
-    return CDialog::WindowProc(message, wParam, lParam);
+    if (!m_bRemovalRunning)
+        CDialog::OnOK();
+}
+
+void CSeriesCleanDlg::OnCancel()
+{
+    if (!m_bRemovalRunning)
+        CDialog::OnCancel();
+}
+
+LRESULT CSeriesCleanDlg::OnProgressPos(WPARAM wParam, LPARAM lParam)
+{
+    SelectedBar(lParam).SetPos(static_cast<int>(wParam));
+    return 0;
+}
+
+LRESULT CSeriesCleanDlg::OnStatusText(WPARAM, LPARAM lParam)
+{
+    SelectedLine(lParam).SetWindowText(m_job.m_strStatus);
+    return 0;
+}
+
+LRESULT CSeriesCleanDlg::OnProgressRange(WPARAM wParam, LPARAM lParam)
+{
+    SelectedBar(lParam).SetRange32(0, static_cast<int>(wParam));
+    return 0;
+}
+
+LRESULT CSeriesCleanDlg::OnEnableCancel(WPARAM, LPARAM)
+{
+    m_btnCancel.EnableWindow(TRUE);
+    return 0;
+}
+
+LRESULT CSeriesCleanDlg::OnDisableCancel(WPARAM, LPARAM)
+{
+    m_btnCancel.EnableWindow(FALSE);
+    return 0;
+}
+
+LRESULT CSeriesCleanDlg::OnShowProgress(WPARAM, LPARAM lParam)
+{
+    SelectedBar(lParam).ShowWindow(SW_SHOW);
+    return 0;
+}
+
+LRESULT CSeriesCleanDlg::OnHideProgress(WPARAM, LPARAM lParam)
+{
+    SelectedBar(lParam).ShowWindow(SW_HIDE);
+    return 0;
+}
+
+LRESULT CSeriesCleanDlg::OnDoneOk(WPARAM, LPARAM lParam)
+{
+    ShowFinalBox("削除は正常終了しました。", MB_OK, lParam);
+    return 0;
+}
+
+LRESULT CSeriesCleanDlg::OnDoneCancelled(WPARAM, LPARAM lParam)
+{
+    ShowFinalBox("削除はキャンセルされました。", MB_OK | MB_ICONEXCLAMATION, lParam);
+    return 0;
+}
+
+LRESULT CSeriesCleanDlg::OnDoneFailed(WPARAM, LPARAM lParam)
+{
+    ShowFinalBox("削除は失敗しました。", MB_OK | MB_ICONERROR, lParam);
+    return 0;
 }
 
 void CSeriesCleanDlg::OnExit()

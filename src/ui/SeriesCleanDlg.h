@@ -20,8 +20,10 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
+    // Called for Enter and Esc: ignored while a removal runs.
+    void OnOK() override;
+    void OnCancel() override;
 
     // Called when the dialog needs painting; draws the icon while the dialog is minimised.
     void OnPaint();
@@ -39,6 +41,19 @@ protected:
     void OnCancelRemoval();
     // Called when the exit button is clicked: may offer to delete the settings key, then closes.
     void OnExit();
+
+    // Called for the messages by which a running removal reports (lParam 1 selects bar and line 1).
+    LRESULT OnProgressPos(WPARAM wParam, LPARAM lParam);
+    LRESULT OnStatusText(WPARAM wParam, LPARAM lParam);
+    LRESULT OnProgressRange(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEnableCancel(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDisableCancel(WPARAM wParam, LPARAM lParam);
+    LRESULT OnShowProgress(WPARAM wParam, LPARAM lParam);
+    LRESULT OnHideProgress(WPARAM wParam, LPARAM lParam);
+    // Called for the final message of a removal: shows how it ended and ends the dialog.
+    LRESULT OnDoneOk(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDoneCancelled(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDoneFailed(WPARAM wParam, LPARAM lParam);
 
     // Lists the catalog's installed products and puts the dialog into its idle state.
     void FillProductList();
