@@ -3,6 +3,7 @@
 #include "support/InstalledProduct.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/PlatformSeam.h"
+#include "testkit/ProgramWindows.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -15,12 +16,7 @@ const char kDone[] = "削除は正常終了しました。";
 const char kCancelled[] = "削除はキャンセルされました。";
 const char kFailed[] = "削除は失敗しました。";
 
-std::wstring TextOf(HWND hWnd)
-{
-    wchar_t buffer[512] = {};
-    GetWindowTextW(hWnd, buffer, 512);
-    return buffer;
-}
+using drive::TextOf;
 
 CString Lower(CString text)
 {

@@ -3,6 +3,7 @@
 #include "support/Fixtures.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/PlatformSeam.h"
+#include "testkit/ProgramWindows.h"
 #include "testkit/Products.h"
 
 #include <gtest/gtest.h>
@@ -15,18 +16,7 @@ namespace {
 class ProductListTest : public DialogTest
 {
 protected:
-    std::vector<std::wstring> Items() const
-    {
-        std::vector<std::wstring> items;
-        HWND list = m_dialog->Control(IDC_PRODUCT_LIST);
-        const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            wchar_t text[256] = {};
-            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-            items.push_back(text);
-        }
-        return items;
-    }
+    std::vector<std::wstring> Items() const { return drive::ListItems(m_dialog->Control(IDC_PRODUCT_LIST)); }
 
     // The catalog row (1 to 9) that list item index points at.
     int RowOfItem(int index) const
