@@ -17,11 +17,18 @@ using namespace products;
 
 namespace {
 
-// The versions the demo's products report, by catalog row.
-const wchar_t* const kVersions[kRowCount][4] = {
-    {L"5", L"2", L"1", L""},  {L"6", L"0", L"0", L""},   {L"2", L"3", L"1", L""},
-    {L"1", L"2", L"0", L""},  {L"5", L"1", L"2", L"AH"}, {L"1", L"0", L"0", L""},
-    {L"3", L"1", L"2", L"A"}, {L"1", L"1", L"0", L""},   {L"7", L"0", L"1", L""},
+// The versions the demo's products report, and their folders in the library's Start-menu group,
+// by catalog row. Rows 1, 2 and 9 are editions whose folder names the edition check looks for.
+const wchar_t* const kDemoValues[kRowCount][5] = {
+    {L"5", L"2", L"1", L"", L"Kartix on net"},
+    {L"6", L"0", L"0", L"", L"LuminaGo"},
+    {L"2", L"3", L"1", L"", L"茶房ガイド"},
+    {L"1", L"2", L"0", L"", L"パン屋ガイド"},
+    {L"5", L"1", L"2", L"AH", L"Kartix on net for AUTOHAUS"},
+    {L"1", L"0", L"0", L"", L"北欧旅行ガイド"},
+    {L"3", L"1", L"2", L"A", L"公園ガイド"},
+    {L"1", L"1", L"0", L"", L"キャンプ場ガイド"},
+    {L"7", L"0", L"1", L"", L"ルミナGO"},
 };
 constexpr int kAppFiles = 35;
 
@@ -63,10 +70,17 @@ void PrintInstallFailure(const std::wstring& what)
     PrintError(L"DemoMachine: " + what);
 }
 
+Installer DemoInstaller(const Row& row)
+{
+    Places places = InstallerPlaces(row);
+    places.startMenuFolder = kDemoValues[row.number - 1][4];
+    return Installer(row.number, places);
+}
+
 int InstallRow(const Row& row)
 {
-    const Installer installer(row.number, InstallerPlaces(row));
-    const wchar_t* const* version = kVersions[row.number - 1];
+    const Installer installer = DemoInstaller(row);
+    const wchar_t* const* version = kDemoValues[row.number - 1];
     if (!installer.WriteKeys(version[0], version[1], version[2], version[3]) ||
         !installer.AddAllPieces(kAppFiles)) {
         PrintError(L"DemoMachine: installing " + row.displayName + L" failed");
@@ -79,7 +93,7 @@ int InstallRow(const Row& row)
 void ShowRow(const Row& row, bool brief)
 {
     const std::wstring name = L"  " + row.displayName + L" (row " + std::to_wstring(row.number) + L")";
-    const std::vector<Piece> pieces = Installer(row.number, InstallerPlaces(row)).Pieces();
+    const std::vector<Piece> pieces = DemoInstaller(row).Pieces();
     const size_t present = static_cast<size_t>(std::count_if(pieces.begin(), pieces.end(), PieceExists));
     if (brief && present == pieces.size()) {
         PrintLine(name + L": all " + std::to_wstring(pieces.size()) + L" pieces present");
