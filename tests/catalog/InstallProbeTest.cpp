@@ -1,7 +1,7 @@
 #include "catalog/InstallProbe.h"
 #include "support/Fixtures.h"
 #include "support/PlatformSeam.h"
-#include "support/Products.h"
+#include "testkit/Products.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>

@@ -1,14 +1,7 @@
 #include "catalog/ProductCatalog.h"
+#include "testkit/ProductEntryInspector.h"
 
 #include <gtest/gtest.h>
-
-// The fields without a getter, read for the tests.
-struct ProductEntryInspector
-{
-    static CString InstallFolder(const CProductEntry& e) { return e.m_strInstallFolder; }
-    static CString ProductKey(const CProductEntry& e) { return e.m_strProductKey; }
-    static CString ProductName(const CProductEntry& e) { return e.m_strProductName; }
-};
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "e2e/ProgramDriver.h"
 #include "support/Fixtures.h"
-#include "support/Products.h"
+#include "testkit/Products.h"
 #include "ui/resource.h"
 
 #include <gtest/gtest.h>

@@ -6,23 +6,13 @@
 
 namespace e2e {
 
-namespace {
-
-std::wstring ExecutablePath()
-{
-    // SERIESCLEAN_EXE is the program's Unix path; Wine shows the Unix root as drive Z:.
-    std::wstring path = L"Z:";
-    for (const char* p = SERIESCLEAN_EXE; *p; ++p)
-        path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
-    return path;
-}
-
-} // namespace
-
 Program::Program()
 {
+    // SERIESCLEAN_EXE is the program's Unix path, in ASCII.
+    const std::string unixPath = SERIESCLEAN_EXE;
     DWORD error = 0;
-    EXPECT_TRUE(Start(ExecutablePath(), error)) << "cannot start SeriesClean.exe, error " << error;
+    EXPECT_TRUE(Start(drive::WindowsPath(std::wstring(unixPath.begin(), unixPath.end())), error))
+        << "cannot start SeriesClean.exe, error " << error;
 }
 
 HWND WaitForBoxText(const Program& program, const std::wstring& text)

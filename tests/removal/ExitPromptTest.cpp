@@ -2,7 +2,7 @@
 #include "support/Fixtures.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/PlatformSeam.h"
-#include "support/Products.h"
+#include "testkit/Products.h"
 
 #include <gtest/gtest.h>
 

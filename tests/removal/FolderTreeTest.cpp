@@ -170,55 +170,68 @@ TEST_F(FolderTreeTest, FoldersWithoutFilesNeverReachACheckpoint)
     EXPECT_FALSE(Exists(m_root / L"app"));
 }
 
-TEST_F(FolderTreeTest, LockedFileAbortStopsAndTellsTheDialog)
+namespace {
+
+// An answer to the locked-file prompt of a reporting run and what the run makes of it. Retry is
+// answered twice: the file is still held at the first, released before the second.
+struct LockedFileAnswer
 {
+    const char* name;
+    int answer;
+    int result;
+    size_t prompts;
+    uint64_t filesDone;
+    bool fileStays;
+};
+
+class LockedFileTest : public FolderTreeTest, public testing::WithParamInterface<LockedFileAnswer>
+{
+};
+
+void PrintTo(const LockedFileAnswer& a, std::ostream* os)
+{
+    *os << a.name;
+}
+
+} // namespace
+
+TEST_P(LockedFileTest, TheAnswerDecidesTheRun)
+{
+    const LockedFileAnswer& a = GetParam();
+    // "other.dat" comes first in a listing, the locked "地図.dat" last.
     const std::wstring file = m_root / L"app\\地図.dat";
     MakeFile(file);
+    MakeFile(m_root / L"app\\other.dat");
     fixture::LockedFile lock(file);
-    m_boxes.QueueAnswer(IDABORT);
-    EXPECT_EQ(DeleteReporting(m_root / L"app"), 0);
-    EXPECT_EQ(LastTreeStop(), TreeStop::Aborted);
-    ASSERT_EQ(m_boxes.Count(), 1u);
+    if (a.answer == IDRETRY)
+        m_boxes.QueueAnswer(IDRETRY);
+    m_boxes.QueueAnswer([&](const RecordedBox&) {
+        if (a.answer == IDRETRY)
+            lock.Release();
+        return a.answer;
+    });
+    EXPECT_EQ(DeleteReporting(m_root / L"app"), a.result);
+    EXPECT_EQ(LastTreeStop(), a.result ? TreeStop::None : TreeStop::Aborted);
+    ASSERT_EQ(m_boxes.Count(), a.prompts);
     const RecordedBox box = m_boxes.At(0);
     EXPECT_EQ(box.text, fixture::ToCp932(file) + "がロック中です。");
     EXPECT_EQ(box.caption, CString("ルミナGOシリーズの削除"));
     EXPECT_EQ(box.type, static_cast<UINT>(MB_ABORTRETRYIGNORE | MB_ICONQUESTION | MB_DEFBUTTON2));
     EXPECT_EQ(box.owner, m_window.Handle());
-    EXPECT_EQ(m_window.Messages(UM_DONE_CANCELLED).size(), 1u);
+    EXPECT_EQ(m_window.Messages(UM_DONE_CANCELLED).size(), a.answer == IDABORT ? 1u : 0u);
+    EXPECT_EQ(m_filesDone, a.filesDone);
     lock.Release();
-    EXPECT_TRUE(Exists(file));
-}
-
-TEST_F(FolderTreeTest, LockedFileRetryAfterTheHolderLetsGoRemovesIt)
-{
-    const std::wstring file = m_root / L"app\\map.dat";
-    MakeFile(file);
-    fixture::LockedFile lock(file);
-    m_boxes.QueueAnswer(IDRETRY); // still held: asked again
-    m_boxes.QueueAnswer([&](const RecordedBox&) {
-        lock.Release();
-        return IDRETRY;
-    });
-    EXPECT_EQ(DeleteReporting(m_root / L"app"), 1);
-    EXPECT_EQ(m_boxes.Count(), 2u);
-    EXPECT_FALSE(Exists(m_root / L"app"));
-    EXPECT_EQ(m_filesDone, 1u);
-}
-
-TEST_F(FolderTreeTest, LockedFileIgnoreLeavesItCountedAndTheFolderInPlace)
-{
-    const std::wstring file = m_root / L"app\\map.dat";
-    MakeFile(file);
-    MakeFile(m_root / L"app\\other.dat");
-    fixture::LockedFile lock(file);
-    m_boxes.QueueAnswer(IDIGNORE);
-    EXPECT_EQ(DeleteReporting(m_root / L"app"), 1);
-    EXPECT_EQ(m_filesDone, 2u);
-    lock.Release();
-    EXPECT_TRUE(Exists(file));
+    EXPECT_EQ(Exists(file), a.fileStays);
     EXPECT_FALSE(Exists(m_root / L"app\\other.dat"));
-    EXPECT_TRUE(m_window.Messages(UM_DONE_CANCELLED).empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Answers, LockedFileTest,
+                         testing::Values(LockedFileAnswer{"Abort", IDABORT, 0, 1, 1, true},
+                                         LockedFileAnswer{"Retry", IDRETRY, 1, 2, 2, false},
+                                         LockedFileAnswer{"Ignore", IDIGNORE, 1, 1, 2, true}),
+                         [](const testing::TestParamInfo<LockedFileAnswer>& info) {
+                             return info.param.name;
+                         });
 
 TEST_F(FolderTreeTest, AbortInASilentRunTellsNobody)
 {

@@ -3,6 +3,7 @@
 #include "support/InstalledProduct.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/PlatformSeam.h"
+#include "testkit/ProgramWindows.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -15,12 +16,7 @@ const char kDone[] = "削除は正常終了しました。";
 const char kCancelled[] = "削除はキャンセルされました。";
 const char kFailed[] = "削除は失敗しました。";
 
-std::wstring TextOf(HWND hWnd)
-{
-    wchar_t buffer[512] = {};
-    GetWindowTextW(hWnd, buffer, 512);
-    return buffer;
-}
+using drive::TextOf;
 
 CString Lower(CString text)
 {
@@ -328,47 +324,61 @@ TEST_F(RemovalTest, CancelWithoutAnApplicationStepChangesNothing)
     EXPECT_FALSE(product.MachineKeyExists());
 }
 
-TEST_F(RemovalTest, LockedFileAbortInTheApplicationStep)
+namespace {
+
+// An answer to the locked-file prompt of the application step and how the removal ends.
+struct LockedFileAnswer
 {
+    const char* name;
+    int answer; // Retry: the file is released first
+    const char* finalBox;
+    bool keysStay;
+};
+
+class LockedFileRemovalTest : public RemovalTest, public testing::WithParamInterface<LockedFileAnswer>
+{
+};
+
+void PrintTo(const LockedFileAnswer& a, std::ostream* os)
+{
+    *os << a.name;
+}
+
+} // namespace
+
+TEST_P(LockedFileRemovalTest, TheAnswerDecidesHowTheRemovalEnds)
+{
+    const LockedFileAnswer& a = GetParam();
     InstalledProduct product(3);
     product.WithAppFolder(5);
     fixture::LockedFile lock(product.AppFolder() + L"\\file0.dat");
-    DeleteAnsweringThePrompt([](const RecordedBox&) { return IDABORT; });
-    EXPECT_EQ(FinalBox(), CString(kCancelled));
+    DeleteAnsweringThePrompt([&](const RecordedBox&) {
+        if (a.answer == IDRETRY)
+            lock.Release();
+        return a.answer;
+    });
+    EXPECT_EQ(FinalBox(), CString(a.finalBox));
     const std::vector<RecordedBox> boxes = BoxesAfterStart();
     ASSERT_EQ(boxes.size(), 4u);
     // The lower-cased path as surveyed, down to the folder the engine found as stored on disk.
     EXPECT_EQ(boxes[2].text,
               CString("c:\\program files\\northstage\\TeaAtlasData\\file0.datがロック中です。"));
     EXPECT_EQ(boxes[2].owner, m_dialog->Window());
-    EXPECT_TRUE(product.MachineKeyExists());
-}
-
-TEST_F(RemovalTest, LockedFileIgnoreFinishesTheRemoval)
-{
-    InstalledProduct product(3);
-    product.WithAppFolder(5);
-    fixture::LockedFile lock(product.AppFolder() + L"\\file0.dat");
-    DeleteAnsweringThePrompt([](const RecordedBox&) { return IDIGNORE; });
-    EXPECT_EQ(FinalBox(), CString(kDone));
     lock.Release();
-    EXPECT_TRUE(fixture::Exists(product.AppFolder() + L"\\file0.dat"));
+    EXPECT_EQ(fixture::Exists(product.AppFolder() + L"\\file0.dat"), a.answer != IDRETRY);
+    // "data" is listed before "file0.dat": it is gone whatever the answer.
     EXPECT_FALSE(fixture::Exists(product.AppFolder() + L"\\data"));
-    EXPECT_FALSE(product.MachineKeyExists());
+    EXPECT_EQ(product.MachineKeyExists(), a.keysStay);
+    EXPECT_EQ(product.UninstallKeyExists(), a.keysStay);
 }
 
-TEST_F(RemovalTest, LockedFileRetryAfterReleaseFinishesTheRemoval)
-{
-    InstalledProduct product(3);
-    product.WithAppFolder(5);
-    fixture::LockedFile lock(product.AppFolder() + L"\\file0.dat");
-    DeleteAnsweringThePrompt([&](const RecordedBox&) {
-        lock.Release();
-        return IDRETRY;
-    });
-    EXPECT_EQ(FinalBox(), CString(kDone));
-    EXPECT_FALSE(fixture::Exists(product.AppFolder()));
-}
+INSTANTIATE_TEST_SUITE_P(Answers, LockedFileRemovalTest,
+                         testing::Values(LockedFileAnswer{"Abort", IDABORT, kCancelled, true},
+                                         LockedFileAnswer{"Retry", IDRETRY, kDone, false},
+                                         LockedFileAnswer{"Ignore", IDIGNORE, kDone, false}),
+                         [](const testing::TestParamInfo<LockedFileAnswer>& info) {
+                             return info.param.name;
+                         });
 
 TEST_F(RemovalTest, AbortInASilentStepEndsWithTheCancelledBox)
 {

@@ -1,3 +1,4 @@
+#include "removal/FolderTree.h"
 #include "removal/RemovalJob.h"
 #include "removal/RemovalWorker.h"
 #include "support/Fixtures.h"
@@ -67,8 +68,9 @@ protected:
         fixture::MakeFile(m_root / L"cache\\Data\\tile.dat");
         Find(SLOT_CACHE_FOLDER, m_root / L"cache\\Data");
         for (int i = 0; i < 12; ++i)
-            fixture::MakeFile(m_root / (L"app\\f" + std::to_wstring(i)));
-        Find(SLOT_APP_FOLDER, m_root / L"app", 12);
+            fixture::MakeFile(m_root / (L"Program Files\\NORTHSTAGE\\TeaAtlas\\f" + std::to_wstring(i)));
+        // Longer than a status line holds: the line shows it shortened.
+        Find(SLOT_APP_FOLDER, m_root / L"Program Files\\NORTHSTAGE\\TeaAtlas", 12);
     }
 
     void Run()
@@ -111,7 +113,6 @@ TEST_F(RemovalWorkerTest, AFullRemovalSendsAndPostsInTheFixedOrder)
 {
     FindAll();
     Run();
-    const CString appFolder = "削除フォルダ: " + m_job.m_strTarget[SLOT_APP_FOLDER];
     ExpectSequence({
         {'P', UM_PROGRESS_RANGE, 5, 1, nullptr},
         {'P', UM_SHOW_PROGRESS, 0, 1, nullptr},
@@ -142,9 +143,10 @@ TEST_F(RemovalWorkerTest, AFullRemovalSendsAndPostsInTheFixedOrder)
         {'P', UM_DISABLE_CANCEL, 0, 0, nullptr},
         {'P', UM_DONE_OK, 0, 0, nullptr},
     });
-    EXPECT_EQ(m_window.Messages()[19].status.Left(appFolder.GetLength() > 39 ? 14 : appFolder.GetLength()),
-              appFolder.Left(appFolder.GetLength() > 39 ? 14 : appFolder.GetLength()));
-    EXPECT_FALSE(fixture::Exists(m_root / L"app"));
+    ASSERT_GT(m_job.m_strTarget[SLOT_APP_FOLDER].GetLength(), 40);
+    EXPECT_EQ(m_window.Messages()[19].status,
+              "削除フォルダ: " + CompactPath(m_job.m_strTarget[SLOT_APP_FOLDER], 40));
+    EXPECT_FALSE(fixture::Exists(m_root / L"Program Files\\NORTHSTAGE\\TeaAtlas"));
     EXPECT_FALSE(fixture::Exists(m_root / L"programs\\group")) << "the emptied group folder goes too";
     EXPECT_TRUE(fixture::Exists(m_root / L"programs"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"Machine"));
@@ -281,16 +283,25 @@ TEST_F(RemovalWorkerTest, AFolderThatCannotBeListedEndsWithTheFailedBox)
     EXPECT_TRUE(fixture::Exists(m_root / L"moved\\f0"));
 }
 
-TEST(RemoveEmptyParentFolderTest, NeverRemovesTheProgramsFolderWhateverItsLetterCase)
+TEST(RemoveEmptyParentFolderTest, KeepsAnEmptyProgramsFolderWhateverItsLetterCase)
 {
     ScopedPlatform nt(1, 1);
-    const std::wstring programs = fixture::ShellFolder(CSIDL_COMMON_PROGRAMS);
-    // An empty Programs folder in another prefix: here, simply check it is kept.
-    CString upper = fixture::ToCp932(programs);
-    upper.MakeLower();
-    EXPECT_EQ(RemoveEmptyParentFolder(upper + "\\Product"), 1);
+    fixture::TempFolder root;
+    // The Programs folder of a fresh profile can be empty: point it at an empty folder.
+    const std::wstring programs = root / L"Programs";
+    fixture::MakeFolder(programs);
+    fixture::ScopedShellFolder commonPrograms(L"Common Programs", programs);
+    ASSERT_EQ(fixture::ShellFolder(CSIDL_COMMON_PROGRAMS), programs);
+    CString lower = fixture::ToCp932(programs);
+    lower.MakeLower();
+    EXPECT_EQ(RemoveEmptyParentFolder(lower + "\\Product"), 1);
+    EXPECT_EQ(RemoveEmptyParentFolder(fixture::ToCp932(programs + L"\\Product")), 1);
     EXPECT_TRUE(fixture::Exists(programs));
+}
 
+TEST(RemoveEmptyParentFolderTest, RemovesAnEmptyGroupAndKeepsAFullOne)
+{
+    ScopedPlatform nt(1, 1);
     fixture::TempFolder root;
     fixture::MakeFolder(root / L"group");
     EXPECT_EQ(RemoveEmptyParentFolder(fixture::ToCp932(root / L"group\\product")), 1);

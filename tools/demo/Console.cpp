@@ -60,14 +60,4 @@ std::vector<std::wstring> SplitLines(const std::wstring& text)
     return lines;
 }
 
-std::wstring WindowsPath(const std::wstring& path)
-{
-    if (path.empty() || path[0] != L'/')
-        return path;
-    std::wstring result = L"Z:";
-    for (wchar_t c : path)
-        result += c == L'/' ? L'\\' : c;
-    return result;
-}
-
 } // namespace demo

@@ -16,7 +16,4 @@ void PrintError(const std::wstring& text);
 // The lines of a window text; "\r\n", "\n" and a lone "\r" all end a line.
 std::vector<std::wstring> SplitLines(const std::wstring& text);
 
-// A path as Windows sees it: a Unix path ("/work/...") becomes its Z: drive form.
-std::wstring WindowsPath(const std::wstring& path);
-
 } // namespace demo

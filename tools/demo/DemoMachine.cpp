@@ -4,7 +4,8 @@
 //   DemoMachine show 3 6 7       tells where each piece of these rows is and whether it is there
 //   DemoMachine summary 3 6 7    the same in one line for a row whose pieces are all there
 #include "Console.h"
-#include "DemoProducts.h"
+#include "Fixtures.h"
+#include "Products.h"
 
 #include <windows.h>
 
@@ -12,8 +13,24 @@
 #include <cwchar>
 
 using namespace demo;
+using namespace products;
 
 namespace {
+
+// The versions the demo's products report, and their folders in the library's Start-menu group,
+// by catalog row. Rows 1, 2 and 9 are editions whose folder names the edition check looks for.
+const wchar_t* const kDemoValues[kRowCount][5] = {
+    {L"5", L"2", L"1", L"", L"Kartix on net"},
+    {L"6", L"0", L"0", L"", L"LuminaGo"},
+    {L"2", L"3", L"1", L"", L"茶房ガイド"},
+    {L"1", L"2", L"0", L"", L"パン屋ガイド"},
+    {L"5", L"1", L"2", L"AH", L"Kartix on net for AUTOHAUS"},
+    {L"1", L"0", L"0", L"", L"北欧旅行ガイド"},
+    {L"3", L"1", L"2", L"A", L"公園ガイド"},
+    {L"1", L"1", L"0", L"", L"キャンプ場ガイド"},
+    {L"7", L"0", L"1", L"", L"ルミナGO"},
+};
+constexpr int kAppFiles = 35;
 
 // Japanese Windows' UI fonts, which the program's dialog and message boxes ask for, and the IPA
 // fonts that stand in for them here. Wine reads this table when a process starts.
@@ -48,22 +65,35 @@ std::wstring Padded(const std::wstring& text, size_t width)
     return text.size() >= width ? text + L" " : text + std::wstring(width - text.size(), L' ');
 }
 
-int InstallRow(const ProductRow& row)
+void PrintInstallFailure(const std::wstring& what)
 {
-    std::wstring error;
-    if (!Install(row, error)) {
-        PrintError(L"DemoMachine: installing " + std::wstring(row.displayName) + L" failed: " + error);
+    PrintError(L"DemoMachine: " + what);
+}
+
+Installer DemoInstaller(const Row& row)
+{
+    Places places = InstallerPlaces(row);
+    places.startMenuFolder = kDemoValues[row.number - 1][4];
+    return Installer(row.number, places);
+}
+
+int InstallRow(const Row& row)
+{
+    const Installer installer = DemoInstaller(row);
+    const wchar_t* const* version = kDemoValues[row.number - 1];
+    if (!installer.WriteKeys(version[0], version[1], version[2], version[3]) ||
+        !installer.AddAllPieces(kAppFiles)) {
+        PrintError(L"DemoMachine: installing " + row.displayName + L" failed");
         return 1;
     }
     PrintLine(L"  installed row " + std::to_wstring(row.number) + L": " + row.displayName);
     return 0;
 }
 
-void ShowRow(const ProductRow& row, bool brief)
+void ShowRow(const Row& row, bool brief)
 {
-    const std::wstring name =
-        L"  " + std::wstring(row.displayName) + L" (row " + std::to_wstring(row.number) + L")";
-    const std::vector<Piece> pieces = PiecesOf(row);
+    const std::wstring name = L"  " + row.displayName + L" (row " + std::to_wstring(row.number) + L")";
+    const std::vector<Piece> pieces = DemoInstaller(row).Pieces();
     const size_t present = static_cast<size_t>(std::count_if(pieces.begin(), pieces.end(), PieceExists));
     if (brief && present == pieces.size()) {
         PrintLine(name + L": all " + std::to_wstring(pieces.size()) + L" pieces present");
@@ -75,7 +105,7 @@ void ShowRow(const ProductRow& row, bool brief)
         std::wstring line =
             L"    " + Padded(present ? L"present" : L"gone", 9) + Padded(piece.what, 23) + piece.where;
         if (present && !piece.registry) {
-            const int files = CountFiles(piece.where);
+            const int files = fixture::CountFiles(piece.where);
             if (files > 0)
                 line += L"  (" + std::to_wstring(files) + (files == 1 ? L" file)" : L" files)");
         }
@@ -101,15 +131,16 @@ int wmain(int argc, wchar_t** argv)
     if (command != L"install" && command != L"show" && command != L"summary")
         return Usage();
 
-    std::vector<const ProductRow*> rows;
+    fixture::SetFailureHandler(&PrintInstallFailure);
+    std::vector<const Row*> rows;
     for (int i = 2; i < argc; ++i) {
-        const ProductRow* row = FindRow(static_cast<int>(std::wcstol(argv[i], nullptr, 10)));
+        const Row* row = Find(static_cast<int>(std::wcstol(argv[i], nullptr, 10)));
         if (!row)
             return Usage();
         rows.push_back(row);
     }
     int status = 0;
-    for (const ProductRow* row : rows) {
+    for (const Row* row : rows) {
         if (command == L"install")
             status |= InstallRow(*row);
         else

@@ -23,9 +23,6 @@ using namespace drive;
 
 namespace {
 
-const wchar_t kBoxTitle[] = L"ルミナGOシリーズの削除";
-const wchar_t kDialogTitle[] = L"ルミナGOシリーズの削除 - Version 1.4";
-const wchar_t kInfoText[] = L"実行する前に、\nすべてのWindowsプログラムを終了することを推奨します。";
 const wchar_t kFirstConfirmSuffix[] = L" を削除します。削除してよろしいですか？";
 const wchar_t kSecondConfirmStart[] = L"以下のデータを削除します。削除してよろしいですか？";
 const wchar_t kDoneText[] = L"削除は正常終了しました。";

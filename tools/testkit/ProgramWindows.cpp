@@ -80,19 +80,11 @@ std::vector<HWND> Program::Windows() const
 
 HWND Program::WaitForWindow(const std::wstring& title, DWORD timeoutMs, const std::vector<HWND>& seen) const
 {
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            for (HWND hWnd : Windows()) {
-                if (TextOf(hWnd) == title && std::find(seen.begin(), seen.end(), hWnd) == seen.end()) {
-                    found = hWnd;
-                    return true;
-                }
-            }
-            return !Running();
+    return WaitForWindowWhere(
+        [&](HWND hWnd) {
+            return TextOf(hWnd) == title && std::find(seen.begin(), seen.end(), hWnd) == seen.end();
         },
         timeoutMs);
-    return found;
 }
 
 std::wstring TextOf(HWND hWnd)
@@ -158,6 +150,16 @@ std::vector<std::wstring> ListItems(HWND list)
         items.push_back(text);
     }
     return items;
+}
+
+std::wstring WindowsPath(const std::wstring& path)
+{
+    if (path.empty() || path[0] != L'/')
+        return path;
+    std::wstring result = L"Z:";
+    for (wchar_t c : path)
+        result += c == L'/' ? L'\\' : c;
+    return result;
 }
 
 void LetPaint(HWND hWnd, DWORD settleMs)

@@ -1,0 +1,310 @@
+#include "Fixtures.h"
+
+#include <shlobj.h>
+
+#include <cstdio>
+
+namespace fixture {
+
+namespace {
+
+void PrintFailure(const std::wstring& what)
+{
+    fwprintf(stderr, L"fixture: %ls\n", what.c_str());
+}
+
+FailureHandler g_onFailure = &PrintFailure;
+
+bool Fail(const std::wstring& what, DWORD error)
+{
+    g_onFailure(what + L" (error " + std::to_wstring(error) + L")");
+    return false;
+}
+
+const wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
+                DWORD size)
+{
+    HKEY h = nullptr;
+    LONG r = RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr);
+    if (r == ERROR_SUCCESS) {
+        r = RegSetValueExW(h, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+        RegCloseKey(h);
+    }
+    return r == ERROR_SUCCESS || Fail(L"cannot write " + key + L" " + name, static_cast<DWORD>(r));
+}
+
+std::wstring ReadString(HKEY root, const std::wstring& key, const std::wstring& name)
+{
+    wchar_t buffer[MAX_PATH] = {};
+    DWORD size = sizeof(buffer) - sizeof(wchar_t);
+    if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                     nullptr, buffer, &size) != ERROR_SUCCESS)
+        return std::wstring();
+    return buffer;
+}
+
+// The Unix path of a Windows path, as Wine maps it (UTF-8 under the suite's locales).
+std::wstring UnixPath(const std::wstring& path)
+{
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    static const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* unix = toUnix ? toUnix(path.c_str()) : nullptr;
+    if (!unix)
+        return std::wstring();
+    const int n = MultiByteToWideChar(CP_UTF8, 0, unix, -1, nullptr, 0);
+    std::wstring result(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, unix, -1, result.data(), n);
+    result.resize(wcslen(result.c_str()));
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+} // namespace
+
+std::wstring FromCodePage932(const std::string& bytes)
+{
+    const int n = MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+    return text;
+}
+
+std::string ToCodePage932(const std::wstring& text)
+{
+    const int n =
+        WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr,
+                        nullptr);
+    return bytes;
+}
+
+void SetFailureHandler(FailureHandler handler)
+{
+    g_onFailure = handler ? handler : &PrintFailure;
+}
+
+bool SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value)
+{
+    return WriteValue(root, key, name, REG_SZ, value.c_str(),
+                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+bool SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value)
+{
+    return WriteValue(root, key, name, REG_DWORD, &value, sizeof(value));
+}
+
+bool CreateKey(HKEY root, const std::wstring& key)
+{
+    HKEY h = nullptr;
+    const LONG r = RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_READ, nullptr, &h, nullptr);
+    if (r != ERROR_SUCCESS)
+        return Fail(L"cannot create the key " + key, static_cast<DWORD>(r));
+    RegCloseKey(h);
+    return true;
+}
+
+bool KeyExists(HKEY root, const std::wstring& key)
+{
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(h);
+    return true;
+}
+
+bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name)
+{
+    return RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) ==
+           ERROR_SUCCESS;
+}
+
+void DeleteKey(HKEY root, const std::wstring& key)
+{
+    RegDeleteTreeW(root, key.c_str());
+    RegDeleteKeyW(root, key.c_str());
+}
+
+std::wstring LongPath(const std::wstring& path)
+{
+    if (path.size() >= 2 && path[1] == L':')
+        return L"\\\\?\\" + path;
+    return path;
+}
+
+bool MakeFolder(const std::wstring& path)
+{
+    if (Exists(path))
+        return true;
+    const size_t slash = path.find_last_of(L'\\');
+    if (slash != std::wstring::npos && slash > 2 && !MakeFolder(path.substr(0, slash)))
+        return false;
+    return CreateDirectoryW(LongPath(path).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS ||
+           Fail(L"cannot create the folder " + path, GetLastError());
+}
+
+bool MakeFile(const std::wstring& path, const std::string& content)
+{
+    const size_t slash = path.find_last_of(L'\\');
+    if (slash != std::wstring::npos && !MakeFolder(path.substr(0, slash)))
+        return false;
+    const HANDLE h = CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return Fail(L"cannot create the file " + path, GetLastError());
+    DWORD written = 0;
+    const BOOL ok = WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(h);
+    return ok || Fail(L"cannot write the file " + path, GetLastError());
+}
+
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveTree(const std::wstring& path)
+{
+    const std::wstring longPath = LongPath(path);
+    const DWORD attributes = GetFileAttributesW(longPath.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesW(longPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(longPath.c_str());
+        return;
+    }
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        WIN32_FIND_DATAW data;
+        const HANDLE find = FindFirstFileW(LongPath(path + L"\\*").c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = data.cFileName;
+                if (name != L"." && name != L"..")
+                    RemoveTree(path + L"\\" + name);
+            } while (FindNextFileW(find, &data));
+            FindClose(find);
+        }
+    }
+    RemoveDirectoryW(longPath.c_str());
+}
+
+int CountFiles(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileW(LongPath(folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return 0;
+    int count = 0;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            count += CountFiles(folder + L"\\" + name);
+        else
+            ++count;
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return count;
+}
+
+TempFolder::TempFolder()
+{
+    static int s_count = 0;
+    m_path = L"C:\\sctest\\" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++s_count);
+    RemoveTree(m_path);
+    MakeFolder(m_path);
+}
+
+bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target)
+{
+    const std::wstring unixTarget = UnixPath(target);
+    // The link does not exist yet: map its folder, then add its name.
+    const size_t slash = link.find_last_of(L'\\');
+    const std::wstring unixFolder = UnixPath(link.substr(0, slash));
+    if (unixTarget.empty() || unixFolder.empty())
+        return Fail(L"no Unix path for " + link + L": not running under Wine", 0);
+    // Wine starts a Unix program given by its Unix path; it splits the arguments by the Windows rules.
+    std::wstring command =
+        L"/bin/ln -s \"" + unixTarget + L"\" \"" + unixFolder + L"/" + link.substr(slash + 1) + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
+        return Fail(L"cannot start ln for " + link, GetLastError());
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    const bool made = WaitUntil([&] { return Exists(link); });
+    return (made && (GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)) ||
+           Fail(L"no link was made at " + link, 0);
+}
+
+bool MakeRegistryLink(HKEY root, const std::wstring& key, const std::wstring& target)
+{
+    HKEY link = nullptr;
+    const LONG r = RegCreateKeyExW(root, key.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                                   KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, nullptr);
+    if (r != ERROR_SUCCESS)
+        return Fail(L"cannot create the registry link " + key, static_cast<DWORD>(r));
+    // The link's target is stored without a terminating zero.
+    RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.c_str()),
+                   static_cast<DWORD>(target.size() * sizeof(wchar_t)));
+    RegCloseKey(link);
+    return true;
+}
+
+void RemoveRegistryLink(HKEY root, const std::wstring& key)
+{
+    using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+    const auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+    HKEY link = nullptr;
+    if (RegOpenKeyExW(root, key.c_str(), REG_OPTION_OPEN_LINK, DELETE, &link) == ERROR_SUCCESS) {
+        ntDeleteKey(link);
+        RegCloseKey(link);
+    }
+}
+
+std::wstring ShellFolder(int csidl)
+{
+    wchar_t buffer[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, buffer);
+    return buffer;
+}
+
+ScopedShellFolder::ScopedShellFolder(const wchar_t* valueName, const std::wstring& path)
+    : m_name(valueName), m_old(ReadString(HKEY_LOCAL_MACHINE, kShellFolders, valueName))
+{
+    SetString(HKEY_LOCAL_MACHINE, kShellFolders, m_name, path);
+}
+
+ScopedShellFolder::~ScopedShellFolder()
+{
+    if (!m_old.empty())
+        WriteValue(HKEY_LOCAL_MACHINE, kShellFolders, m_name, REG_EXPAND_SZ, m_old.c_str(),
+                   static_cast<DWORD>((m_old.size() + 1) * sizeof(wchar_t)));
+    else
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kShellFolders, m_name.c_str());
+}
+
+LockedFile::LockedFile(const std::wstring& path)
+    : m_handle(CreateFileW(LongPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
+{
+    if (m_handle == INVALID_HANDLE_VALUE)
+        Fail(L"cannot lock " + path, GetLastError());
+}
+
+void LockedFile::Release()
+{
+    if (m_handle != INVALID_HANDLE_VALUE)
+        CloseHandle(m_handle);
+    m_handle = INVALID_HANDLE_VALUE;
+}
+
+} // namespace fixture

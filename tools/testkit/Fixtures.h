@@ -1,0 +1,107 @@
+// Builds real registry states and folder trees on this machine and reads what is left of them. It
+// uses the W functions directly with UTF-16 texts, independent of the program's code. A step that
+// cannot be done is reported to the failure handler (the tests make it a test failure, the demo
+// prints it) and returns false.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace fixture {
+
+// Code page 932 bytes to UTF-16 and back: the program's texts beside the platform's.
+std::wstring FromCodePage932(const std::string& bytes);
+std::string ToCodePage932(const std::wstring& text);
+
+// Receives every failure of the functions below; by default they go to standard error.
+using FailureHandler = void (*)(const std::wstring& what);
+void SetFailureHandler(FailureHandler handler);
+
+bool SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value);
+bool SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value);
+bool CreateKey(HKEY root, const std::wstring& key);
+bool KeyExists(HKEY root, const std::wstring& key);
+bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name);
+void DeleteKey(HKEY root, const std::wstring& key);
+
+bool MakeFolder(const std::wstring& path); // with its missing parents
+bool MakeFile(const std::wstring& path, const std::string& content = "data");
+bool Exists(const std::wstring& path);
+// Removes a tree without following links (a link is removed, never its target).
+void RemoveTree(const std::wstring& path);
+std::wstring LongPath(const std::wstring& path); // the "\\?\" form of an absolute path
+// Number of files below a folder (0 for a file or a missing path).
+int CountFiles(const std::wstring& folder);
+
+// A folder of its own under C:\sctest, removed with its content at the end.
+class TempFolder
+{
+public:
+    TempFolder();
+    ~TempFolder() { RemoveTree(m_path); }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& Path() const { return m_path; }
+    std::wstring operator/(const std::wstring& relative) const { return m_path + L"\\" + relative; }
+
+private:
+    std::wstring m_path;
+};
+
+// A directory link at link that points to target, made as a Unix symbolic link (how Wine shows a
+// junction: a directory with the reparse-point attribute). Never make links to files: Wine shows
+// them as plain files and deleting one deletes its target.
+bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target);
+
+// A registry link at key (under root) to target, an NT registry path such as
+// "\\Registry\\Machine\\Software\\X". A key that holds a link cannot be deleted whole.
+bool MakeRegistryLink(HKEY root, const std::wstring& key, const std::wstring& target);
+void RemoveRegistryLink(HKEY root, const std::wstring& key);
+
+// A shell folder's path (SHGetFolderPathW), made when it is missing.
+std::wstring ShellFolder(int csidl);
+
+// Points a shell folder of all users at another path for its lifetime, through the registry value
+// that Wine's shell reads on every query, and puts the old value back at the end.
+class ScopedShellFolder
+{
+public:
+    ScopedShellFolder(const wchar_t* valueName, const std::wstring& path);
+    ~ScopedShellFolder();
+    ScopedShellFolder(const ScopedShellFolder&) = delete;
+    ScopedShellFolder& operator=(const ScopedShellFolder&) = delete;
+
+private:
+    std::wstring m_name;
+    std::wstring m_old;
+};
+
+// Waits until the condition holds; false after the timeout.
+template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs = 10000)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (GetTickCount64() > deadline)
+            return false;
+        Sleep(5);
+    }
+    return true;
+}
+
+// A file held open with share mode 0: another process's open file, as the deletion meets it.
+class LockedFile
+{
+public:
+    explicit LockedFile(const std::wstring& path);
+    ~LockedFile() { Release(); }
+    LockedFile(const LockedFile&) = delete;
+    LockedFile& operator=(const LockedFile&) = delete;
+    void Release();
+
+private:
+    HANDLE m_handle;
+};
+
+} // namespace fixture

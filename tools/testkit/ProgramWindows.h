@@ -1,0 +1,94 @@
+// Starts a program and works its windows from outside, as a user does: finds its visible top-level
+// windows, reads their texts with the W functions and presses their buttons.
+#pragma once
+
+#include "Fixtures.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include <string>
+#include <vector>
+
+namespace drive {
+
+using fixture::WaitUntil;
+
+// The program's own texts that a driver looks for.
+const wchar_t kBoxTitle[] = L"ルミナGOシリーズの削除";
+const wchar_t kDialogTitle[] = L"ルミナGOシリーズの削除 - Version 1.4";
+const wchar_t kInfoText[] = L"実行する前に、\nすべてのWindowsプログラムを終了することを推奨します。";
+
+class Program
+{
+public:
+    Program() = default;
+    ~Program(); // ends the process if it still runs
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // false with the error code when the process cannot be created.
+    bool Start(const std::wstring& exePath, DWORD& error);
+    bool Running() const;
+    bool WaitForExit(DWORD timeoutMs);
+    DWORD ExitCode() const;
+    void Kill();
+
+    // Every visible top-level window of the process.
+    std::vector<HWND> Windows() const;
+    // A visible top-level window that satisfies matches; null when none has appeared within the
+    // timeout or the process has ended.
+    template <class Matches> HWND WaitForWindowWhere(Matches matches, DWORD timeoutMs) const
+    {
+        HWND found = nullptr;
+        WaitUntil(
+            [&] {
+                for (HWND hWnd : Windows()) {
+                    if (matches(hWnd)) {
+                        found = hWnd;
+                        return true;
+                    }
+                }
+                return !Running();
+            },
+            timeoutMs);
+        return found;
+    }
+    // A window with exactly this title that is not in seen.
+    HWND WaitForWindow(const std::wstring& title, DWORD timeoutMs, const std::vector<HWND>& seen = {}) const;
+
+private:
+    PROCESS_INFORMATION m_info = {};
+};
+
+std::wstring TextOf(HWND hWnd);
+std::wstring ClassOf(HWND hWnd);
+// The message of a message box: its static control 0xFFFF.
+std::wstring BoxText(HWND box);
+// The texts of the push buttons of a dialog or message box, in child order.
+std::vector<std::wstring> ButtonTexts(HWND dialog);
+// Posts the BN_CLICKED notification of a button, as a click does.
+void Press(HWND dialog, int id);
+// Selects a list item and tells the dialog, as a click on the item does.
+void SelectListItem(HWND dialog, int listId, int index);
+std::vector<std::wstring> ListItems(HWND list);
+// Returns once the window's thread has handled everything sent before and has had time to paint.
+void LetPaint(HWND hWnd, DWORD settleMs = 400);
+
+// A path as Windows sees it: a Unix path ("/work/...") becomes its Z: drive form.
+std::wstring WindowsPath(const std::wstring& path);
+
+// A message box of the program, not in seen, whose message satisfies matches.
+template <class Matches>
+HWND WaitForBox(const Program& program, Matches matches, DWORD timeoutMs, const std::vector<HWND>& seen = {})
+{
+    return program.WaitForWindowWhere(
+        [&](HWND hWnd) {
+            return TextOf(hWnd) == kBoxTitle && GetDlgItem(hWnd, 0xFFFF) &&
+                   std::find(seen.begin(), seen.end(), hWnd) == seen.end() && matches(BoxText(hWnd));
+        },
+        timeoutMs);
+}
+
+} // namespace drive
