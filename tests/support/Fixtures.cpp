@@ -192,6 +192,19 @@ std::wstring UnixPath(const std::wstring& path)
     return result;
 }
 
+// Starts a Unix program, given by its Unix path, without waiting for it: the caller polls for
+// its effect. Its arguments are split by the Windows rules, so quote them with double quotes.
+void StartUnixCommand(std::wstring command)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &info));
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+}
+
 } // namespace
 
 void MakeDirectoryLink(const std::wstring& link, const std::wstring& target)
@@ -201,21 +214,39 @@ void MakeDirectoryLink(const std::wstring& link, const std::wstring& target)
     const size_t slash = link.find_last_of(L'\\');
     const std::wstring unixFolder = UnixPath(link.substr(0, slash));
     ASSERT_FALSE(unixTarget.empty() || unixFolder.empty()) << "not running under Wine";
-    // Wine starts a Unix program given by its Unix path.
-    // Its arguments are split by the Windows rules, so they are quoted with double quotes.
-    std::wstring command =
-        L"/bin/ln -s \"" + unixTarget + L"\" \"" + unixFolder + L"/" + link.substr(slash + 1) + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &info));
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    StartUnixCommand(L"/bin/ln -s \"" + unixTarget + L"\" \"" + unixFolder + L"/" + link.substr(slash + 1) +
+                     L"\"");
     const ULONGLONG deadline = GetTickCount64() + 10000;
     while (GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount64() < deadline)
         Sleep(10);
     ASSERT_NE(GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u) << "no link was made";
+}
+
+DosDeviceLink::DosDeviceLink(const std::wstring& name, const std::wstring& target, const std::wstring& probe)
+    : m_probe(probe)
+{
+    Map(name, target);
+}
+
+void DosDeviceLink::Map(const std::wstring& name, const std::wstring& target)
+{
+    wchar_t prefix[MAX_PATH] = {};
+    const std::wstring unixTarget = UnixPath(target);
+    ASSERT_TRUE(GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH) && !unixTarget.empty())
+        << "needs WINEPREFIX and Wine";
+    m_unixLink = std::wstring(prefix) + L"/dosdevices/" + name;
+    const std::wstring folder = m_unixLink.substr(0, m_unixLink.find_last_of(L'/'));
+    StartUnixCommand(L"/bin/sh -c \"mkdir -p '" + folder + L"' && ln -sfn '" + unixTarget + L"' '" +
+                     m_unixLink + L"'\"");
+    ASSERT_TRUE(WaitUntil([&] { return Exists(m_probe); })) << "the mapping did not appear";
+}
+
+DosDeviceLink::~DosDeviceLink()
+{
+    if (m_unixLink.empty())
+        return;
+    StartUnixCommand(L"/bin/rm -f \"" + m_unixLink + L"\"");
+    EXPECT_TRUE(WaitUntil([&] { return !Exists(m_probe); })) << "the mapping stayed";
 }
 
 void MakeRegistryLink(HKEY root, const std::wstring& key, const std::wstring& target)
@@ -247,6 +278,16 @@ std::wstring ShellFolder(int csidl)
     wchar_t buffer[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, buffer);
     return buffer;
+}
+
+std::wstring KnownFolder(REFKNOWNFOLDERID id)
+{
+    PWSTR path = nullptr;
+    if (FAILED(SHGetKnownFolderPath(id, KF_FLAG_CREATE, nullptr, &path)))
+        return std::wstring();
+    std::wstring result = path;
+    CoTaskMemFree(path);
+    return result;
 }
 
 LockedFile::LockedFile(const std::wstring& path)

@@ -6,6 +6,7 @@
 #include "framework/String.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -50,6 +51,25 @@ private:
 // them as plain files and deleting one deletes its target.
 void MakeDirectoryLink(const std::wstring& link, const std::wstring& target);
 
+// A name in the Wine prefix's dosdevices folder that maps to a Windows folder while the object
+// lives: a drive letter ("s:", as a subst drive) or a share ("unc/localhost/c$" is
+// \\localhost\c$). Wine has neither of its own. probe, a path below the mapping, tells when the
+// change has landed.
+class DosDeviceLink
+{
+public:
+    DosDeviceLink(const std::wstring& name, const std::wstring& target, const std::wstring& probe);
+    ~DosDeviceLink();
+    DosDeviceLink(const DosDeviceLink&) = delete;
+    DosDeviceLink& operator=(const DosDeviceLink&) = delete;
+
+private:
+    void Map(const std::wstring& name, const std::wstring& target); // may stop the test
+
+    std::wstring m_unixLink;
+    std::wstring m_probe;
+};
+
 // A registry link at key (under root) to target, an NT registry path such as
 // "\\Registry\\Machine\\Software\\X". A key that holds a link cannot be deleted whole.
 void MakeRegistryLink(HKEY root, const std::wstring& key, const std::wstring& target);
@@ -69,6 +89,8 @@ template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs =
 
 // A shell folder's path (SHGetFolderPathW), for placing fixtures in the Start menu or desktop.
 std::wstring ShellFolder(int csidl);
+// A known folder's path (SHGetKnownFolderPath), created when missing.
+std::wstring KnownFolder(REFKNOWNFOLDERID id);
 
 // A file held open with share mode 0: another process's open file, as the deletion meets it.
 class LockedFile
