@@ -164,6 +164,22 @@ TEST_F(RemovalTest, APcFolderStandsForItsParentButNeverForAProtectedFolder)
     fixture::RemoveTree(L"C:\\Program Files\\Canary");
 }
 
+TEST_F(RemovalTest, AStartMenuFolderNamedOutsideCodePage932NamesNothing)
+{
+    InstalledProduct product(3);
+    // The program's text of "Café" is "Caf?", which as a pattern also matches its neighbour "Cafe".
+    product.SetStartMenuFolderName(L"Caf\u00e9");
+    product.WithStartMenu();
+    fixture::MakeFile(product.StartMenuGroup() + L"\\Cafe\\keep.lnk");
+    Start();
+    Select();
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    EXPECT_EQ(BoxesAfterStart().size(), 2u) << "nothing to confirm";
+    EXPECT_TRUE(fixture::Exists(product.StartMenuGroup() + L"\\Cafe\\keep.lnk"));
+    EXPECT_TRUE(fixture::Exists(product.StartMenuFolder()));
+}
+
 TEST_F(RemovalTest, ARunningProductIsRefused)
 {
     InstalledProduct product(3);
