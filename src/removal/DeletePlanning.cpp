@@ -20,95 +20,123 @@ namespace {
 const char kUninstallKeyPrefix[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const char kSetupInfoFolder[] = "\\installshield installation information\\";
 
-// Whether path names something on disk. A wildcard in a value some other program wrote would let
-// the lookup match a different thing, so such a path names nothing.
+// Whether path names something on disk. The paths here are full local paths without wildcards
+// (GetLocalFullPath); an empty one names nothing.
 bool Exists(const CString& path)
 {
-    if (path.Find('*') >= 0 || path.Find('?') >= 0)
+    if (path.IsEmpty())
         return false;
     CFileFind find;
     return find.FindFile(path) != FALSE;
 }
 
+// A path made of a normalised folder and names read from disk, as it stands, or empty. A name that
+// code page 932 cannot hold comes back with '?', and one with trailing dots or blanks would be
+// read as another name: either would make the text name something other than what was found.
+CString FromDiskNames(const CString& path)
+{
+    const CString full = GetLocalFullPath(path);
+    return full == path ? full : CString();
+}
+
 // The "PC" rule: a folder named exactly "PC" stands for its parent, unless that parent is a folder
 // that must never be removed.
-CString ParentOfPcFolder(const CString& path)
+CString ParentOfPcFolder(const CString& path, const CProtectedFolders& protectedFolders)
 {
     if (GetLastPathComponent(path) != "PC")
         return path;
-    const CString parent = GetParentPath(path);
-    return IsProtectedFolder(parent) ? path : parent;
+    const CString parent = GetLocalFullPath(GetParentPath(path) + "\\");
+    return parent.IsEmpty() || protectedFolders.IsProtected(parent) ? path : parent;
 }
 
-void Found(RemovalJob& job, RemovalSlot slot)
+void Found(RemovalJob& job, RemovalSlot slot, const CProtectedFolders& protectedFolders)
 {
-    job.m_bFound[slot] = !IsProtectedFolder(job.m_strTarget[slot]);
+    job.m_bFound[slot] =
+        !job.m_strTarget[slot].IsEmpty() && !protectedFolders.IsProtected(job.m_strTarget[slot]);
+}
+
+// A shell folder's path in its normalised form, or false.
+bool ShellFolder(int csidl, CString& path)
+{
+    CString raw;
+    if (!win32::GetSpecialFolderPath(csidl, raw))
+        return false;
+    path = GetLocalFullPath(raw);
+    return !path.IsEmpty();
 }
 
 // The product's folder in the Start menu: the folder in the Programs tree that holds its shortcut.
-void SurveyStartMenu(RemovalJob& job, const CProductEntry& entry)
+void SurveyStartMenu(RemovalJob& job, const CProductEntry& entry, const CProtectedFolders& protectedFolders)
 {
     CString programs;
-    if (!win32::GetSpecialFolderPath(IsWindowsNT() == 1 ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS, programs))
+    if (!ShellFolder(IsWindowsNT() == 1 ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS, programs))
+        return;
+    CString folder;
+    if (!FindShortcutFolder(programs, entry.GetShortcutName(), folder))
         return;
     CString& target = job.m_strTarget[SLOT_START_MENU];
-    if (!FindShortcutFolder(programs, entry.GetShortcutName(), target))
-        return;
     CString name;
-    if (target == programs && FindFirstFileName(programs + "\\" + entry.GetShortcutName(), name))
-        target = programs + "\\" + name; // a shortcut directly in Programs: only the shortcut goes
+    if (folder == programs && FindFirstFileName(programs + "\\" + entry.GetShortcutName(), name))
+        target =
+            FromDiskNames(programs + "\\" + name); // a shortcut directly in Programs: only the shortcut goes
     else
-        target = ParentOfPcFolder(target);
-    Found(job, SLOT_START_MENU);
+        target = ParentOfPcFolder(FromDiskNames(folder), protectedFolders);
+    Found(job, SLOT_START_MENU, protectedFolders);
 }
 
 // The product's shortcut on the desktop.
-void SurveyDesktopLink(RemovalJob& job, const CProductEntry& entry)
+void SurveyDesktopLink(RemovalJob& job, const CProductEntry& entry, const CProtectedFolders& protectedFolders)
 {
     CString desktop;
-    const int csidl = IsWindowsNT() == 1 ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY;
-    if (!win32::GetSpecialFolderPath(csidl, desktop))
+    if (!ShellFolder(IsWindowsNT() == 1 ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY, desktop))
         return;
     CString name;
     if (!FindFirstFileName(desktop + "\\" + entry.GetShortcutName(), name))
         return;
-    job.m_strTarget[SLOT_DESKTOP_LINK] = desktop + "\\" + name;
-    Found(job, SLOT_DESKTOP_LINK);
+    job.m_strTarget[SLOT_DESKTOP_LINK] = FromDiskNames(desktop + "\\" + name);
+    Found(job, SLOT_DESKTOP_LINK, protectedFolders);
 }
 
 // The product's folder under "installshield installation information" in Program Files.
-void SurveySetupInfo(RemovalJob& job, const CProductEntry& entry)
+void SurveySetupInfo(RemovalJob& job, const CProductEntry& entry, const CProtectedFolders& protectedFolders)
 {
-    CString& target = job.m_strTarget[SLOT_SETUP_INFO];
+    if (entry.GetUninstallGuid().IsEmpty())
+        return; // the path would name the whole setup-information folder
     CString programFiles;
-    if (IsWindowsNT() == 1 && win32::GetSpecialFolderPath(CSIDL_PROGRAM_FILES, programFiles))
-        target = programFiles + kSetupInfoFolder;
-    if (target.IsEmpty())
-        target = CInstallProbe::GetProgramFilesDir() + kSetupInfoFolder;
-    target += entry.GetUninstallGuid();
+    if (IsWindowsNT() != 1 || !win32::GetSpecialFolderPath(CSIDL_PROGRAM_FILES, programFiles) ||
+        programFiles.IsEmpty())
+        programFiles = CInstallProbe::GetProgramFilesDir();
+    CString& target = job.m_strTarget[SLOT_SETUP_INFO];
+    target = GetLocalFullPath(programFiles + kSetupInfoFolder + entry.GetUninstallGuid());
     if (Exists(target))
-        Found(job, SLOT_SETUP_INFO);
+        Found(job, SLOT_SETUP_INFO, protectedFolders);
 }
 
-// The map cache folder: "CachePath" followed directly by the product's data folder name.
-void SurveyCacheFolder(RemovalJob& job, const CProductEntry& entry)
+// The map cache folder: "CachePath" followed directly by the product's data folder name, spelled
+// as stored on disk.
+void SurveyCacheFolder(RemovalJob& job, const CProductEntry& entry, const CProtectedFolders& protectedFolders)
 {
     const CString path =
         CInstallProbe::GetUserProductValue(entry.GetUserKey(), PV_CACHE_PATH) + entry.GetDataFolder();
-    job.m_strTarget[SLOT_CACHE_FOLDER] = GetOnDiskPath(path);
-    if (Exists(job.m_strTarget[SLOT_CACHE_FOLDER]))
-        Found(job, SLOT_CACHE_FOLDER);
+    CString& target = job.m_strTarget[SLOT_CACHE_FOLDER];
+    target = GetOnDiskPath(GetLocalFullPath(path));
+    if (Exists(target))
+        Found(job, SLOT_CACHE_FOLDER, protectedFolders);
 }
 
 // The application folder from "InstallPath", lower-cased, with its files counted for the progress.
-void SurveyAppFolder(RemovalJob& job, const CProductEntry& entry)
+void SurveyAppFolder(RemovalJob& job, const CProductEntry& entry, const CProtectedFolders& protectedFolders)
 {
     CString& target = job.m_strTarget[SLOT_APP_FOLDER];
-    target = ParentOfPcFolder(CInstallProbe::GetProductValue(entry.GetMachineKey(), PV_INSTALL_PATH));
+    const CString path =
+        GetLocalFullPath(CInstallProbe::GetProductValue(entry.GetMachineKey(), PV_INSTALL_PATH));
+    if (path.IsEmpty())
+        return;
+    target = ParentOfPcFolder(path, protectedFolders);
     target.MakeLower();
     if (!Exists(target))
         return;
-    Found(job, SLOT_APP_FOLDER);
+    Found(job, SLOT_APP_FOLDER, protectedFolders);
     if (!job.m_bFound[SLOT_APP_FOLDER])
         return;
     job.m_nTargetFiles[SLOT_APP_FOLDER] = 0;
@@ -171,11 +199,12 @@ void CSeriesCleanDlg::OnDelete()
     m_staticInfo.SetWindowText(name + " の環境を調査中です(数分かかる場合があります)...");
     EnableWindow(FALSE);
 
-    SurveyStartMenu(m_job, *entry);
-    SurveyDesktopLink(m_job, *entry);
-    SurveySetupInfo(m_job, *entry);
-    SurveyCacheFolder(m_job, *entry);
-    SurveyAppFolder(m_job, *entry);
+    const CProtectedFolders protectedFolders;
+    SurveyStartMenu(m_job, *entry, protectedFolders);
+    SurveyDesktopLink(m_job, *entry, protectedFolders);
+    SurveySetupInfo(m_job, *entry, protectedFolders);
+    SurveyCacheFolder(m_job, *entry, protectedFolders);
+    SurveyAppFolder(m_job, *entry, protectedFolders);
 
     m_staticInfo.SetWindowText(name + " を削除中です...");
 

@@ -1,6 +1,61 @@
 #include "removal/PathOps.h"
 
 #include "framework/FileFind.h"
+#include "framework/Text.h"
+
+namespace {
+
+bool IsAsciiLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// "X:\" or "X:/" at the start. Every other beginning is relative, drive-relative, a device or a
+// share; such text must be refused before GetFullPathName, which turns "\\.\C:\x" and the like
+// into forms that no longer show what they name.
+bool StartsWithDrive(const CString& path)
+{
+    return path.GetLength() >= 3 && IsAsciiLetter(path.GetAt(0)) && path.GetAt(1) == ':' &&
+           (path.GetAt(2) == '\\' || path.GetAt(2) == '/');
+}
+
+// Characters no file name can hold. None of them can be the trail byte of a double-byte
+// character, so a byte search finds only real ones. A ':' after the drive names a stream (on NTFS
+// "folder::$INDEX_ALLOCATION" is the folder itself).
+bool HasForbiddenCharacter(const CString& path)
+{
+    for (int i = 0; i < path.GetLength(); ++i) {
+        const auto c = static_cast<unsigned char>(path.GetAt(i));
+        if (c < 0x20 || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|' ||
+            (c == ':' && i != 1))
+            return true;
+    }
+    return false;
+}
+
+// After GetFullPathName: no empty component, none that is "." or "..", none that ends in a dot or a
+// blank (Windows drops those only from the last component; Wine keeps some of them elsewhere).
+bool HasOnlyPlainComponents(const CString& full)
+{
+    if (full.GetLength() == 3)
+        return true; // the drive root
+    int start = 3;
+    for (;;) {
+        const int slash = full.Find('\\', start);
+        const CString component = slash < 0 ? full.Mid(start) : full.Mid(start, slash - start);
+        if (component.IsEmpty())
+            return false;
+        const char last = component.GetAt(component.GetLength() - 1);
+        // A double-byte character cannot end in 0x2E or 0x20: trail bytes start at 0x40.
+        if (last == '.' || last == ' ')
+            return false;
+        if (slash < 0)
+            return true;
+        start = slash + 1;
+    }
+}
+
+} // namespace
 
 int FindShortcutFolder(CString strRoot, CString strFileName, CString& strFolder)
 {
@@ -67,11 +122,9 @@ CString GetParentPath(CString strPath)
 
 CString GetOnDiskPath(CString strPath)
 {
-    // Only a path of the form "X:\..." is rebuilt; any other names nothing here.
-    if (strPath.GetLength() < 3 || strPath.GetAt(1) != ':' || strPath.GetAt(2) != '\\')
-        return CString();
-    // A wildcard would let the lookup rebuild some other path.
-    if (strPath.Find('*') >= 0 || strPath.Find('?') >= 0)
+    // Only a full local path is rebuilt: a wildcard, a "." or ".." or a device spelling would let
+    // the lookups below rebuild some other path.
+    if (strPath.IsEmpty() || GetLocalFullPath(strPath) != strPath)
         return CString();
     CFileFind find;
     if (!find.FindFile(strPath))
@@ -95,5 +148,22 @@ CString GetOnDiskPath(CString strPath)
             break;
         scan = next;
     }
+    // A stored name that code page 932 cannot hold comes back with '?' for the characters it lacks
+    // (no file name can hold a real one): the text would name something else, or nothing.
+    if (result.Find('?') >= 0 || GetLocalFullPath(result) != result)
+        return CString();
     return result;
+}
+
+CString GetLocalFullPath(CString strPath)
+{
+    if (!StartsWithDrive(strPath) || HasForbiddenCharacter(strPath))
+        return CString();
+    CString full = win32::FullPathName(strPath);
+    if (full.GetLength() > 3)
+        full.TrimRight('\\');
+    if (!StartsWithDrive(full) || full.GetAt(2) != '\\' || full.Find('/') >= 0 ||
+        HasForbiddenCharacter(full) || !HasOnlyPlainComponents(full))
+        return CString();
+    return full;
 }

@@ -20,6 +20,15 @@ CString GetLastPathComponent(CString strPath);
 CString GetParentPath(CString strPath);
 
 // The existing path strPath ("X:\...") with every component spelled as stored on disk (long
-// names, stored letter case); empty when it does not exist, does not start with a drive or holds a
-// wildcard.
+// names, stored letter case); empty when it does not exist, is not a local full path (see
+// GetLocalFullPath) or has a component whose stored name code page 932 cannot hold.
 CString GetOnDiskPath(CString strPath);
+
+// strPath in the one form every later step uses: "/" read as "\", "." and ".." resolved, trailing
+// dots and blanks of the last component dropped, no trailing backslash but on a drive root
+// ("C:\"), as GetFullPathName gives it. Empty when strPath is not an absolute local drive path
+// ("X:\..." or "X:/..."): relative, drive-relative ("C:x"), device ("\\.\", "\\?\", "\??\") and
+// share ("\\server\share") spellings name nothing, and so does a path with a wildcard, a stream
+// (":" after the drive), a control character, or a component that stays ".", ".." or ends in a dot
+// or a blank after the normalisation.
+CString GetLocalFullPath(CString strPath);

@@ -1,11 +1,39 @@
 // Folders a removal must never delete. The targets of a removal come from registry values that
-// other software wrote; an empty, cut or wrong value must not turn into "delete Program Files".
+// other software wrote; an empty, cut or wrong value, or one that reaches a system folder through
+// a link, must not turn into "delete Program Files".
 #pragma once
 
+#include "framework/FileIdentity.h"
 #include "framework/String.h"
 
-// True when strPath must not be deleted: it is not an absolute path, or it is a drive or share
-// root, or it is, or lies above, one of the system's own folders (Windows, system, Program Files
-// and Common Files, ProgramData, both Start menus and Programs folders, both desktops, the user's
-// profile and AppData). Paths are compared in their on-disk form without regard to case.
+#include <set>
+#include <string>
+#include <vector>
+
+// The protected folders of this machine, taken once: every known folder that exists (drive roots,
+// Windows and system folders, Program Files and Common Files, ProgramData, the Start menus,
+// Programs folders and desktops, C:\Users, the profile with its AppData and libraries, the Public
+// folders, Fonts, ...) and every folder above one of them. Each is held by the file system's
+// identity, so that a junction, a directory link, a short name or a subst drive cannot hide it,
+// and by its text, compared without regard to case. Taking them opens a few hundred folders:
+// take them once for a survey, not once for each question.
+class CProtectedFolders
+{
+public:
+    CProtectedFolders();
+
+    // True when strPath must not be deleted: it is not a local full path (GetLocalFullPath), it is
+    // a drive root, it is or lies above a protected folder, or it exists but cannot be opened to
+    // tell which folder it is. A path that names nothing is not protected: it is not deleted anyway.
+    [[nodiscard]] bool IsProtected(const CString& strPath) const;
+
+private:
+    // visited: the lower-cased texts already walked.
+    void AddWithAncestors(std::wstring path, std::set<std::wstring>& visited);
+
+    std::set<win32::FileIdentity> m_identities;
+    std::vector<std::wstring> m_paths;
+};
+
+// A one-off question with a fresh snapshot.
 bool IsProtectedFolder(const CString& strPath);

@@ -176,3 +176,38 @@ TEST(RemovalE2ETest, AKilledRemovalCanBeCompletedByTheNextStart)
     EXPECT_FALSE(product.UninstallKeyExists());
     EXPECT_TRUE(product.CanariesIntact());
 }
+
+TEST(RemovalE2ETest, ARegistryPathWithSlashesAndDotsRemovesTheConfirmedFoldersOnly)
+{
+    InstalledProduct product(3);
+    product.WithCacheFolder().WithAppFolder();
+    product.SetInstallPath(L"C:\\Program Files/NORTHSTAGE/TeaAtlasData");
+    product.SetCachePath(L"C:\\users\\Public\\SeriesCleanTests\\.\\Cache\\");
+    // What rebuilding from the text before the last backslash would have named.
+    fixture::MakeFile(L"C:\\TeaAtlasData\\keep.txt");
+    fixture::MakeFile(
+        L"C:\\users\\Public\\SeriesCleanTests\\SeriesCleanTests\\Cache\\TeaAtlasData_P2\\keep.txt");
+
+    Program program;
+    HWND dialog = StartToMainDialog(program);
+    ASSERT_NE(dialog, nullptr);
+    SelectAndDelete(dialog, 0);
+    HWND second = ConfirmFirst(program, L"茶房ガイド");
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(BoxText(second), L"以下のデータを削除します。削除してよろしいですか？\n\n<ﾌｧｲﾙ/ﾌｫﾙﾀﾞ>\n ･" +
+                                   product.CacheFolder() + L"\n ･" + Lower(product.AppFolder()) +
+                                   L"\n\n※ 必要なﾌｧｲﾙ/ﾌｫﾙﾀﾞがある場合は、[ｷｬﾝｾﾙ]してください。");
+    Press(second, IDOK);
+    HWND done = WaitForBoxText(program, kDone);
+    ASSERT_NE(done, nullptr);
+    Press(done, IDOK);
+    EXPECT_TRUE(program.WaitForExit());
+
+    EXPECT_FALSE(fixture::Exists(product.AppFolder()));
+    EXPECT_FALSE(fixture::Exists(product.CacheFolder()));
+    EXPECT_TRUE(fixture::Exists(L"C:\\TeaAtlasData\\keep.txt"));
+    EXPECT_TRUE(fixture::Exists(
+        L"C:\\users\\Public\\SeriesCleanTests\\SeriesCleanTests\\Cache\\TeaAtlasData_P2\\keep.txt"));
+    EXPECT_TRUE(product.CanariesIntact());
+    fixture::RemoveTree(L"C:\\TeaAtlasData");
+}

@@ -86,3 +86,59 @@ TEST(PathOpsTest, OnDiskPathSpellsEveryComponentAsStored)
     EXPECT_EQ(GetOnDiskPath(ToCp932(root / L"Local\\missing")), CString(""));
     EXPECT_EQ(GetOnDiskPath("C:\\PROGRAM FILES"), CString("C:\\Program Files"));
 }
+
+TEST(PathOpsTest, LocalFullPathIsTheOneFormOfADrivePath)
+{
+    const struct
+    {
+        const char* given;
+        const char* expected;
+    } cases[] = {
+        {"C:\\Program Files/KORAMI/KartixNet", "C:\\Program Files\\KORAMI\\KartixNet"},
+        {"C:\\Cache\\.\\X", "C:\\Cache\\X"},
+        {"C:\\a\\b\\..\\c\\", "C:\\a\\c"},
+        {"C:\\a\\..\\..\\..\\b", "C:\\b"},
+        {"C:\\a\\\\b\\c. . ", "C:\\a\\b\\c"},
+        {"C:/", "C:\\"},
+        {"C:\\x\\..", "C:\\"},
+        // "ソ" and "表" end in the byte of a backslash; they are not separators.
+        {"C:\\ソ\\表\\", "C:\\ソ\\表"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GetLocalFullPath(c.given), CString(c.expected)) << c.given;
+}
+
+TEST(PathOpsTest, LocalFullPathRefusesEverySpellingThatIsNotALocalDrivePath)
+{
+    const char* const refused[] = {
+        "",
+        "Program Files\\x",
+        "\\Program Files",
+        "C:Program Files",
+        "\\\\?\\C:\\Program Files",
+        "\\\\.\\C:\\Program Files",
+        "\\??\\C:\\Program Files",
+        "\\\\localhost\\c$\\Program Files",
+        "//localhost/c$/Program Files",
+        "\\\\.\\UNC\\localhost\\c$\\Program Files",
+        "\\\\?\\UNC\\localhost\\c$\\Program Files",
+        "C:\\Program Files\\x\\CON",            // a device under any folder
+        "C:\\Program Files::$INDEX_ALLOCATION", // the folder's own stream
+        "C:\\Program Files\\Tea*",
+        "C:\\Program Files\\Te?",
+        "C:\\Program Files\\a\tb",
+        "C:\\a\\...\\b", // Wine leaves ".." of it
+    };
+    for (const char* path : refused)
+        EXPECT_EQ(GetLocalFullPath(path), CString("")) << path;
+}
+
+TEST(PathOpsTest, OnDiskPathRebuildsOnlyANormalisedPath)
+{
+    fixture::TempFolder root;
+    MakeFolder(root / L"plain");
+    // "." would come back as its parent's name, and "/" would lose the text before it.
+    EXPECT_EQ(GetOnDiskPath(ToCp932(root.Path()) + "\\.\\plain"), CString(""));
+    EXPECT_EQ(GetOnDiskPath(ToCp932(root.Path()) + "/plain"), CString(""));
+    EXPECT_EQ(GetOnDiskPath(ToCp932(root.Path()) + "\\PLAIN"), ToCp932(root / L"plain"));
+}

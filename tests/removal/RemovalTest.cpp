@@ -6,6 +6,7 @@
 #include "testkit/ProgramWindows.h"
 
 #include <gtest/gtest.h>
+#include <knownfolders.h>
 #include <shlobj.h>
 
 #include <memory>
@@ -157,6 +158,22 @@ TEST_F(RemovalTest, APcFolderStandsForItsParentButNeverForAProtectedFolder)
     EXPECT_FALSE(fixture::Exists(L"C:\\Program Files\\PC"));
     EXPECT_TRUE(fixture::Exists(L"C:\\Program Files\\Canary\\keep.txt"));
     fixture::RemoveTree(L"C:\\Program Files\\Canary");
+}
+
+TEST_F(RemovalTest, AStartMenuFolderNamedOutsideCodePage932NamesNothing)
+{
+    InstalledProduct product(3);
+    // The program's text of "Café" is "Caf?", which as a pattern also matches its neighbour "Cafe".
+    product.SetStartMenuFolderName(L"Caf\u00e9");
+    product.WithStartMenu();
+    fixture::MakeFile(product.StartMenuGroup() + L"\\Cafe\\keep.lnk");
+    Start();
+    Select();
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    EXPECT_EQ(BoxesAfterStart().size(), 2u) << "nothing to confirm";
+    EXPECT_TRUE(fixture::Exists(product.StartMenuGroup() + L"\\Cafe\\keep.lnk"));
+    EXPECT_TRUE(fixture::Exists(product.StartMenuFolder()));
 }
 
 TEST_F(RemovalTest, ARunningProductIsRefused)
@@ -397,7 +414,7 @@ namespace {
 struct ProtectedCase
 {
     const char* name;
-    int csidl; // the protected folder, given as the install path
+    const KNOWNFOLDERID* folder; // the protected folder, given as the install path
 };
 
 class ProtectedFolderTest : public RemovalTest, public testing::WithParamInterface<ProtectedCase>
@@ -414,7 +431,8 @@ void PrintTo(const ProtectedCase& c, std::ostream* os)
 TEST_P(ProtectedFolderTest, IsNeverARemovalTarget)
 {
     InstalledProduct product(3);
-    const std::wstring folder = fixture::ShellFolder(GetParam().csidl);
+    const std::wstring folder = fixture::KnownFolder(*GetParam().folder);
+    ASSERT_FALSE(folder.empty());
     const std::wstring canary = folder + L"\\SeriesCleanCanary\\keep.txt";
     fixture::MakeFile(canary);
     product.SetInstallPath(folder);
@@ -427,18 +445,189 @@ TEST_P(ProtectedFolderTest, IsNeverARemovalTarget)
     fixture::RemoveTree(folder + L"\\SeriesCleanCanary");
 }
 
-INSTANTIATE_TEST_SUITE_P(Folders, ProtectedFolderTest,
-                         testing::Values(ProtectedCase{"ProgramFiles", CSIDL_PROGRAM_FILES},
-                                         ProtectedCase{"CommonFiles", CSIDL_PROGRAM_FILES_COMMON},
-                                         ProtectedCase{"Windows", CSIDL_WINDOWS},
-                                         ProtectedCase{"System", CSIDL_SYSTEM},
-                                         ProtectedCase{"ProgramData", CSIDL_COMMON_APPDATA},
-                                         ProtectedCase{"CommonPrograms", CSIDL_COMMON_PROGRAMS},
-                                         ProtectedCase{"CommonStartMenu", CSIDL_COMMON_STARTMENU},
-                                         ProtectedCase{"CommonDesktop", CSIDL_COMMON_DESKTOPDIRECTORY},
-                                         ProtectedCase{"Profile", CSIDL_PROFILE},
-                                         ProtectedCase{"AppData", CSIDL_APPDATA}),
-                         [](const testing::TestParamInfo<ProtectedCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Folders, ProtectedFolderTest,
+    testing::Values(
+        ProtectedCase{"ProgramFiles", &FOLDERID_ProgramFiles},
+        ProtectedCase{"CommonFiles", &FOLDERID_ProgramFilesCommon},
+        ProtectedCase{"Windows", &FOLDERID_Windows}, ProtectedCase{"System", &FOLDERID_System},
+        ProtectedCase{"Fonts", &FOLDERID_Fonts}, ProtectedCase{"ProgramData", &FOLDERID_ProgramData},
+        ProtectedCase{"CommonPrograms", &FOLDERID_CommonPrograms},
+        ProtectedCase{"CommonStartMenu", &FOLDERID_CommonStartMenu},
+        ProtectedCase{"PublicDesktop", &FOLDERID_PublicDesktop},
+        ProtectedCase{"Users", &FOLDERID_UserProfiles}, ProtectedCase{"Public", &FOLDERID_Public},
+        ProtectedCase{"PublicDocuments", &FOLDERID_PublicDocuments},
+        ProtectedCase{"Profile", &FOLDERID_Profile}, ProtectedCase{"Documents", &FOLDERID_Documents},
+        ProtectedCase{"Downloads", &FOLDERID_Downloads}, ProtectedCase{"Favorites", &FOLDERID_Favorites},
+        ProtectedCase{"Templates", &FOLDERID_Templates}, ProtectedCase{"AppData", &FOLDERID_RoamingAppData},
+        ProtectedCase{"LocalAppDataLow", &FOLDERID_LocalAppDataLow}),
+    [](const testing::TestParamInfo<ProtectedCase>& info) { return info.param.name; });
+
+TEST_F(RemovalTest, AProtectedFolderBehindADirectoryLinkIsRefused)
+{
+    InstalledProduct product(3);
+    fixture::TempFolder root;
+    const std::wstring documents = fixture::KnownFolder(FOLDERID_Documents);
+    const std::wstring programFiles = fixture::KnownFolder(FOLDERID_ProgramFiles);
+    fixture::MakeFile(documents + L"\\SeriesCleanCanary\\keep.txt");
+    fixture::MakeFile(programFiles + L"\\SeriesCleanCanary\\keep.txt");
+    // The install path is a link to Documents; the cache folder's own name is a link to Program
+    // Files.
+    fixture::MakeDirectoryLink(root / L"Docs", documents);
+    fixture::MakeDirectoryLink(root / product.Catalog().dataFolder, programFiles);
+    product.SetInstallPath(root / L"Docs");
+    product.SetCachePath(root.Path() + L"\\");
+    Start();
+    Select();
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    EXPECT_EQ(BoxesAfterStart().size(), 2u) << "nothing to confirm";
+    EXPECT_TRUE(fixture::Exists(documents + L"\\SeriesCleanCanary\\keep.txt"));
+    EXPECT_TRUE(fixture::Exists(programFiles + L"\\SeriesCleanCanary\\keep.txt"));
+    EXPECT_TRUE(fixture::Exists(root / L"Docs"));
+    fixture::RemoveTree(documents + L"\\SeriesCleanCanary");
+    fixture::RemoveTree(programFiles + L"\\SeriesCleanCanary");
+}
+
+TEST_F(RemovalTest, ASubstDriveDoesNotHideAProtectedFolder)
+{
+    InstalledProduct product(3);
+    const std::wstring users = fixture::KnownFolder(FOLDERID_UserProfiles);
+    fixture::MakeFile(users + L"\\Public\\SeriesCleanCanary.txt");
+    // S: stands for C:\Users, so "S:\Public" is the Public folder.
+    fixture::DosDeviceLink drive(L"s:", users, L"S:\\Public\\SeriesCleanCanary.txt");
+    product.SetInstallPath(L"S:\\Public");
+    Start();
+    Select();
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    EXPECT_EQ(BoxesAfterStart().size(), 2u) << "nothing to confirm";
+    EXPECT_TRUE(fixture::Exists(users + L"\\Public\\SeriesCleanCanary.txt"));
+    fixture::RemoveTree(users + L"\\Public\\SeriesCleanCanary.txt");
+}
+
+namespace {
+
+// Registry values that name the product's folders in other spellings Windows accepts. The old way
+// of rebuilding a path from the text before its last backslash named the canary folders instead.
+struct RegistryPathCase
+{
+    const char* name;
+    const wchar_t* installPath;
+    const wchar_t* cachePath;
+    const wchar_t* canary; // a folder of a wrongly rebuilt name, or empty
+};
+
+class RegistryPathTest : public RemovalTest, public testing::WithParamInterface<RegistryPathCase>
+{
+};
+
+void PrintTo(const RegistryPathCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+} // namespace
+
+TEST_P(RegistryPathTest, NamesTheProductFolderAndNothingElse)
+{
+    InstalledProduct product(3);
+    product.WithCacheFolder().WithAppFolder();
+    product.SetInstallPath(GetParam().installPath);
+    product.SetCachePath(GetParam().cachePath);
+    const std::wstring canary = GetParam().canary;
+    if (!canary.empty())
+        fixture::MakeFile(canary + L"\\keep.txt");
+    Start();
+    Select();
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    EXPECT_EQ(BoxesAfterStart()[1].text, SecondConfirmation({fixture::ToCp932(product.CacheFolder()),
+                                                             Lower(fixture::ToCp932(product.AppFolder()))}));
+    EXPECT_FALSE(fixture::Exists(product.CacheFolder()));
+    EXPECT_FALSE(fixture::Exists(product.AppFolder()));
+    EXPECT_TRUE(product.CanariesIntact());
+    if (!canary.empty()) {
+        EXPECT_TRUE(fixture::Exists(canary + L"\\keep.txt"));
+        fixture::RemoveTree(canary);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Spellings, RegistryPathTest,
+    testing::Values(
+        RegistryPathCase{"Slashes", L"C:\\Program Files/NORTHSTAGE/TeaAtlasData",
+                         L"C:\\users/Public/SeriesCleanTests/Cache/", L"C:\\TeaAtlasData"},
+        RegistryPathCase{"Dots", L"C:\\Program Files\\NORTHSTAGE\\.\\TeaAtlasData",
+                         L"C:\\users\\Public\\SeriesCleanTests\\.\\Cache\\",
+                         L"C:\\users\\Public\\SeriesCleanTests\\SeriesCleanTests\\Cache\\TeaAtlasData_P2"},
+        RegistryPathCase{"DotDots", L"C:\\Program Files\\NORTHSTAGE\\CanaryAtlas\\..\\TeaAtlasData",
+                         L"C:\\users\\Public\\SeriesCleanTests\\Cache\\..\\Cache\\", L""},
+        RegistryPathCase{"TrailingDotsBlanksAndDoubledSeparators",
+                         L"C:\\Program Files\\\\NORTHSTAGE\\TeaAtlasData. .",
+                         L"C:\\users\\Public\\\\SeriesCleanTests\\Cache\\", L""}),
+    [](const testing::TestParamInfo<RegistryPathCase>& info) { return info.param.name; });
+
+namespace {
+
+// Device, NT, long-path and share spellings of a local path. Windows opens every one of them;
+// none is a local full path, so none names anything.
+struct DeviceSpelling
+{
+    const char* name;
+    const wchar_t* prefix; // put before the path
+    size_t skipped;        // characters of the path left out: "C:" for shares, "C:\\" for drive-relative
+};
+
+class DeviceSpellingTest : public RemovalTest, public testing::WithParamInterface<DeviceSpelling>
+{
+protected:
+    static std::wstring Spell(const std::wstring& path)
+    {
+        return GetParam().prefix + path.substr(GetParam().skipped);
+    }
+};
+
+void PrintTo(const DeviceSpelling& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+} // namespace
+
+TEST_P(DeviceSpellingTest, NamesNothing)
+{
+    InstalledProduct product(3);
+    product.WithCacheFolder();
+    // Wine has no administrative share of its own: this one reaches drive C as Windows' would.
+    fixture::DosDeviceLink share(L"unc/localhost/c$", L"C:\\", L"\\\\localhost\\c$\\windows");
+    fixture::MakeFile(L"C:\\Program Files\\PC\\park.exe");
+    fixture::MakeFile(L"C:\\Program Files\\Canary\\keep.txt");
+    // Neither the product's own cache folder nor, through the "PC" rule, Program Files.
+    product.SetCachePath(Spell(product.CacheBase()));
+    product.SetInstallPath(Spell(L"C:\\Program Files\\PC"));
+    Start();
+    Select();
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    EXPECT_EQ(BoxesAfterStart().size(), 2u) << "nothing to confirm";
+    EXPECT_TRUE(fixture::Exists(product.CacheFolder()));
+    EXPECT_TRUE(fixture::Exists(L"C:\\Program Files\\PC\\park.exe"));
+    EXPECT_TRUE(fixture::Exists(L"C:\\Program Files\\Canary\\keep.txt"));
+    fixture::RemoveTree(L"C:\\Program Files\\Canary");
+    fixture::RemoveTree(L"C:\\Program Files\\PC");
+}
+
+INSTANTIATE_TEST_SUITE_P(Spellings, DeviceSpellingTest,
+                         testing::Values(DeviceSpelling{"Device", L"\\\\.\\", 0},
+                                         DeviceSpelling{"LongPath", L"\\\\?\\", 0},
+                                         DeviceSpelling{"NtObject", L"\\??\\", 0},
+                                         DeviceSpelling{"DriveRelative", L"C:", 3},
+                                         DeviceSpelling{"Share", L"\\\\localhost\\c$", 2},
+                                         DeviceSpelling{"ShareWithSlashes", L"//localhost/c$", 2},
+                                         DeviceSpelling{"DeviceShare", L"\\\\.\\UNC\\localhost\\c$", 2},
+                                         DeviceSpelling{"LongPathShare", L"\\\\?\\UNC\\localhost\\c$", 2}),
+                         [](const testing::TestParamInfo<DeviceSpelling>& info) { return info.param.name; });
 
 TEST_F(RemovalTest, FoldersAboveProtectedOnesAndRootsAreNeverTargets)
 {

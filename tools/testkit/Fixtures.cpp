@@ -221,6 +221,19 @@ TempFolder::TempFolder()
     MakeFolder(m_path);
 }
 
+bool StartUnixCommand(std::wstring command)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
+        return Fail(L"cannot start " + command, GetLastError());
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return true;
+}
+
 bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target)
 {
     const std::wstring unixTarget = UnixPath(target);
@@ -229,20 +242,38 @@ bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target)
     const std::wstring unixFolder = UnixPath(link.substr(0, slash));
     if (unixTarget.empty() || unixFolder.empty())
         return Fail(L"no Unix path for " + link + L": not running under Wine", 0);
-    // Wine starts a Unix program given by its Unix path; it splits the arguments by the Windows rules.
-    std::wstring command =
-        L"/bin/ln -s \"" + unixTarget + L"\" \"" + unixFolder + L"/" + link.substr(slash + 1) + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info))
-        return Fail(L"cannot start ln for " + link, GetLastError());
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    if (!StartUnixCommand(L"/bin/ln -s \"" + unixTarget + L"\" \"" + unixFolder + L"/" +
+                          link.substr(slash + 1) + L"\""))
+        return false;
     const bool made = WaitUntil([&] { return Exists(link); });
     return (made && (GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)) ||
            Fail(L"no link was made at " + link, 0);
+}
+
+DosDeviceLink::DosDeviceLink(const std::wstring& name, const std::wstring& target, const std::wstring& probe)
+    : m_probe(probe)
+{
+    wchar_t prefix[MAX_PATH] = {};
+    const std::wstring unixTarget = UnixPath(target);
+    if (!GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH) || unixTarget.empty()) {
+        Fail(L"a dosdevices mapping needs WINEPREFIX and Wine", 0);
+        return;
+    }
+    m_unixLink = std::wstring(prefix) + L"/dosdevices/" + name;
+    const std::wstring folder = m_unixLink.substr(0, m_unixLink.find_last_of(L'/'));
+    if (StartUnixCommand(L"/bin/sh -c \"mkdir -p '" + folder + L"' && ln -sfn '" + unixTarget + L"' '" +
+                         m_unixLink + L"'\"") &&
+        !WaitUntil([&] { return Exists(m_probe); }))
+        Fail(L"the mapping " + name + L" did not appear", 0);
+}
+
+DosDeviceLink::~DosDeviceLink()
+{
+    if (m_unixLink.empty())
+        return;
+    if (StartUnixCommand(L"/bin/rm -f \"" + m_unixLink + L"\"") &&
+        !WaitUntil([&] { return !Exists(m_probe); }))
+        Fail(L"the mapping " + m_unixLink + L" stayed", 0);
 }
 
 bool MakeRegistryLink(HKEY root, const std::wstring& key, const std::wstring& target)
@@ -276,6 +307,16 @@ std::wstring ShellFolder(int csidl)
     wchar_t buffer[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, buffer);
     return buffer;
+}
+
+std::wstring KnownFolder(REFKNOWNFOLDERID id)
+{
+    PWSTR path = nullptr;
+    if (FAILED(SHGetKnownFolderPath(id, KF_FLAG_CREATE, nullptr, &path)))
+        return std::wstring();
+    std::wstring result = path;
+    CoTaskMemFree(path);
+    return result;
 }
 
 ScopedShellFolder::ScopedShellFolder(const wchar_t* valueName, const std::wstring& path)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -50,10 +51,31 @@ private:
     std::wstring m_path;
 };
 
+// Starts a Unix program, given by its Unix path, without waiting for it: the caller polls for its
+// effect. Its arguments are split by the Windows rules, so quote them with double quotes.
+bool StartUnixCommand(std::wstring command);
+
 // A directory link at link that points to target, made as a Unix symbolic link (how Wine shows a
 // junction: a directory with the reparse-point attribute). Never make links to files: Wine shows
 // them as plain files and deleting one deletes its target.
 bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target);
+
+// A name in the Wine prefix's dosdevices folder that maps to a Windows folder while the object
+// lives: a drive letter ("s:", as a subst drive) or a share ("unc/localhost/c$" is
+// \\localhost\c$). Wine has neither of its own. probe, a path below the mapping, tells when the
+// change has landed.
+class DosDeviceLink
+{
+public:
+    DosDeviceLink(const std::wstring& name, const std::wstring& target, const std::wstring& probe);
+    ~DosDeviceLink();
+    DosDeviceLink(const DosDeviceLink&) = delete;
+    DosDeviceLink& operator=(const DosDeviceLink&) = delete;
+
+private:
+    std::wstring m_unixLink;
+    std::wstring m_probe;
+};
 
 // A registry link at key (under root) to target, an NT registry path such as
 // "\\Registry\\Machine\\Software\\X". A key that holds a link cannot be deleted whole.
@@ -62,6 +84,9 @@ void RemoveRegistryLink(HKEY root, const std::wstring& key);
 
 // A shell folder's path (SHGetFolderPathW), made when it is missing.
 std::wstring ShellFolder(int csidl);
+
+// A known folder's path (SHGetKnownFolderPath), made when it is missing.
+std::wstring KnownFolder(REFKNOWNFOLDERID id);
 
 // Points a shell folder of all users at another path for its lifetime, through the registry value
 // that Wine's shell reads on every query, and puts the old value back at the end.

@@ -85,7 +85,8 @@ public:
     std::wstring StartMenuFolder() const { return StartMenuGroup() + L"\\" + m_places.startMenuFolder; }
     std::wstring DesktopLink() const { return m_places.desktop + L"\\" + m_row.shortcut; }
     std::wstring SetupInfoFolder() const { return m_places.setupInfo + L"\\" + m_row.guid; }
-    std::wstring CacheFolder() const { return m_places.cachePath + m_row.dataFolder; }
+    std::wstring CacheBase() const { return m_places.cachePath; }
+    std::wstring CacheFolder() const { return CacheBase() + m_row.dataFolder; }
     std::wstring AppFolder() const { return m_places.appFolder; }
 
     // The uninstall entry, the version values and InstallPath in the machine key, "data" in the
