@@ -15,7 +15,6 @@ constexpr DWORD kProgramFilesCapacity = 259;
 // The edition check builds its candidate paths in buffers of MAX_PATH bytes.
 constexpr int kCandidateBufferSize = MAX_PATH;
 
-const char kUninstallKeyFormat[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s";
 const char kCurrentVersionKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 const char kDefaultEdition[] = "マップコレクション";
 
@@ -74,11 +73,25 @@ bool PathExists(const CString& path)
 
 } // namespace
 
+CString UninstallKeyPath(const CString& strUninstallGuid)
+{
+    return "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + strUninstallGuid;
+}
+
+bool GetProductProgramsFolder(CString& strPath)
+{
+    return win32::GetSpecialFolderPath(IsWindowsNT() == 1 ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS, strPath);
+}
+
+bool GetProductDesktopFolder(CString& strPath)
+{
+    return win32::GetSpecialFolderPath(
+        IsWindowsNT() == 1 ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY, strPath);
+}
+
 CString CInstallProbe::GetUninstallDisplayName(CString strUninstallGuid)
 {
-    CString keyPath;
-    keyPath.Format(kUninstallKeyFormat, strUninstallGuid.GetString());
-    return ReadValue(HKEY_LOCAL_MACHINE, keyPath, "DisplayName", kValueCapacity);
+    return ReadValue(HKEY_LOCAL_MACHINE, UninstallKeyPath(strUninstallGuid), "DisplayName", kValueCapacity);
 }
 
 CString CInstallProbe::GetProductValue(CString strKeyPath, int nValueId)
@@ -110,8 +123,7 @@ CString CInstallProbe::GetInstalledEditionName(CString strKeyPath)
         return CString();
 
     CString programs;
-    const int csidl = IsWindowsNT() == 1 ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS;
-    if (!win32::GetSpecialFolderPath(csidl, programs))
+    if (!GetProductProgramsFolder(programs))
         return kDefaultEdition;
     for (const EditionCandidate& edition : kEditions) {
         const CString candidate = programs + edition.folder;

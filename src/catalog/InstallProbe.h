@@ -16,6 +16,15 @@ enum ProductValueId : int
     PV_CACHE_PATH = 16,  // "CachePath", under the user key: the base of the map cache folder
 };
 
+// "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\<guid>", under HKEY_LOCAL_MACHINE.
+CString UninstallKeyPath(const CString& strUninstallGuid);
+
+// The Start menu's Programs folder that the products' installers use: the all-users one on the NT
+// platform, the user's own otherwise. False when the shell cannot give it.
+[[nodiscard]] bool GetProductProgramsFolder(CString& strPath);
+// The desktop folder that holds the products' shortcuts, chosen the same way.
+[[nodiscard]] bool GetProductDesktopFolder(CString& strPath);
+
 class CInstallProbe
 {
 public:

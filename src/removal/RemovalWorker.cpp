@@ -1,6 +1,6 @@
 #include "removal/RemovalWorker.h"
 
-#include "framework/Platform.h"
+#include "catalog/InstallProbe.h"
 #include "framework/FileSystem.h"
 #include "framework/Shell.h"
 #include "framework/Wnd.h"
@@ -188,7 +188,7 @@ int RemoveEmptyParentFolder(CString strFolder)
     if (parent.IsEmpty())
         return 1;
     CString programs;
-    if (!win32::GetSpecialFolderPath(IsWindowsNT() == 1 ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS, programs))
+    if (!GetProductProgramsFolder(programs))
         return 1;
     // Neither the Programs folder, whatever the letter case it is written in, nor any other
     // protected folder is ever removed.

@@ -1,23 +1,18 @@
-// The delete button: refuse while the product runs, confirm, survey the disk for the product's
-// five pieces, confirm what was found, fill the job and start the worker.
-#include "framework/Platform.h"
+#include "removal/Survey.h"
+
 #include "catalog/InstallProbe.h"
-#include "catalog/ProductCatalog.h"
 #include "framework/FileFind.h"
-#include "framework/Handles.h"
+#include "framework/Platform.h"
 #include "framework/Shell.h"
 #include "framework/UserText.h"
 #include "removal/FolderTree.h"
 #include "removal/PathOps.h"
 #include "removal/ProtectedFolders.h"
-#include "removal/RemovalWorker.h"
-#include "ui/SeriesCleanDlg.h"
 
 #include <shlobj.h>
 
 namespace {
 
-const char kUninstallKeyPrefix[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const char kSetupInfoFolder[] = "\\installshield installation information\\";
 
 // Whether path names something on disk. The paths here are full local paths without wildcards
@@ -55,11 +50,11 @@ void Found(RemovalJob& job, RemovalSlot slot, const CProtectedFolders& protected
         !job.m_strTarget[slot].IsEmpty() && !protectedFolders.IsProtected(job.m_strTarget[slot]);
 }
 
-// A shell folder's path in its normalised form, or false.
-bool ShellFolder(int csidl, CString& path)
+// A shell folder's path, as getFolder gives it, in its normalised form; or false.
+bool NormalisedFolder(bool (*getFolder)(CString&), CString& path)
 {
     CString raw;
-    if (!win32::GetSpecialFolderPath(csidl, raw))
+    if (!getFolder(raw))
         return false;
     path = GetLocalFullPath(raw);
     return !path.IsEmpty();
@@ -69,7 +64,7 @@ bool ShellFolder(int csidl, CString& path)
 void SurveyStartMenu(RemovalJob& job, const CProductEntry& entry, const CProtectedFolders& protectedFolders)
 {
     CString programs;
-    if (!ShellFolder(IsWindowsNT() == 1 ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS, programs))
+    if (!NormalisedFolder(GetProductProgramsFolder, programs))
         return;
     CString folder;
     if (!FindShortcutFolder(programs, entry.GetShortcutName(), folder))
@@ -88,7 +83,7 @@ void SurveyStartMenu(RemovalJob& job, const CProductEntry& entry, const CProtect
 void SurveyDesktopLink(RemovalJob& job, const CProductEntry& entry, const CProtectedFolders& protectedFolders)
 {
     CString desktop;
-    if (!ShellFolder(IsWindowsNT() == 1 ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY, desktop))
+    if (!NormalisedFolder(GetProductDesktopFolder, desktop))
         return;
     CString name;
     if (!FindFirstFileName(desktop + "\\" + entry.GetShortcutName(), name))
@@ -144,17 +139,27 @@ void SurveyAppFolder(RemovalJob& job, const CProductEntry& entry, const CProtect
     CountFilesInTree(target, &job.m_nTargetFiles[SLOT_APP_FOLDER], &folders);
 }
 
-// The list of what was found, in the order setup information, Start menu, desktop, cache,
-// application.
-CString FoundList(const RemovalJob& job)
+} // namespace
+
+void SurveyRemoval(const CProductEntry& entry, RemovalJob& job)
 {
-    CString list = "<ﾌｧｲﾙ/ﾌｫﾙﾀﾞ>\n";
-    for (RemovalSlot slot :
-         {SLOT_SETUP_INFO, SLOT_START_MENU, SLOT_DESKTOP_LINK, SLOT_CACHE_FOLDER, SLOT_APP_FOLDER}) {
-        if (job.m_bFound[slot])
-            list += " ･" + job.m_strTarget[slot] + "\n";
+    for (int slot = 0; slot < SLOT_COUNT; ++slot) {
+        job.m_bFound[slot] = FALSE;
+        job.m_strTarget[slot].Empty();
+        job.m_nTargetFiles[slot] = 0;
     }
-    return list;
+    // Taken once: every piece is judged against the same picture of the protected folders.
+    const CProtectedFolders protectedFolders;
+    SurveyStartMenu(job, entry, protectedFolders);
+    SurveyDesktopLink(job, entry, protectedFolders);
+    SurveySetupInfo(job, entry, protectedFolders);
+    SurveyCacheFolder(job, entry, protectedFolders);
+    SurveyAppFolder(job, entry, protectedFolders);
+
+    job.m_strMachineKey = entry.GetMachineKey();
+    job.m_strExtraMachineKey = entry.GetExtraMachineKey();
+    job.m_strUserKey = entry.GetUserKey();
+    job.m_strUninstallKey = UninstallKeyPath(entry.GetUninstallGuid());
 }
 
 bool AnythingFound(const RemovalJob& job)
@@ -166,79 +171,7 @@ bool AnythingFound(const RemovalJob& job)
     return false;
 }
 
-} // namespace
-
-void CSeriesCleanDlg::OnDelete()
+bool IsProductRunning(const CProductEntry& entry)
 {
-    for (int slot = 0; slot < SLOT_COUNT; ++slot) {
-        m_job.m_bFound[slot] = FALSE;
-        m_job.m_strTarget[slot].Empty();
-        m_job.m_nTargetFiles[slot] = 0;
-    }
-
-    const int selection = m_listProducts.GetCurSel();
-    if (selection == LB_ERR)
-        return;
-    const auto* entry = reinterpret_cast<const CProductEntry*>(m_listProducts.GetItemData(selection));
-    const CString name = entry->GetDisplayName();
-
-    if (win32::FindTopLevelWindow(name)) {
-        CString text;
-        text.Format("%sは起動しています。\nアプリケーションを終了させて実行してください。", name.GetString());
-        MessageBox(text, kAppTitle, MB_ICONERROR);
-        return;
-    }
-    if (MessageBox(name + " を削除します。削除してよろしいですか？", kAppTitle,
-                   MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) == IDCANCEL)
-        return;
-
-    // The survey can take minutes; nothing may be clicked meanwhile.
-    m_listProducts.EnableWindow(FALSE);
-    m_btnDelete.EnableWindow(FALSE);
-    m_btnExit.EnableWindow(FALSE);
-    m_staticInfo.SetWindowText(name + " の環境を調査中です(数分かかる場合があります)...");
-    EnableWindow(FALSE);
-
-    const CProtectedFolders protectedFolders;
-    SurveyStartMenu(m_job, *entry, protectedFolders);
-    SurveyDesktopLink(m_job, *entry, protectedFolders);
-    SurveySetupInfo(m_job, *entry, protectedFolders);
-    SurveyCacheFolder(m_job, *entry, protectedFolders);
-    SurveyAppFolder(m_job, *entry, protectedFolders);
-
-    m_staticInfo.SetWindowText(name + " を削除中です...");
-
-    m_job.m_hDlg = m_hWnd;
-    m_job.m_nStepDone = 0;
-    m_job.m_nFileDone = 0;
-    m_job.m_nReportInterval = 10;
-    m_job.m_bCancel = 0;
-    m_job.m_strMachineKey = entry->GetMachineKey();
-    m_job.m_strExtraMachineKey = entry->GetExtraMachineKey();
-    m_job.m_strUserKey = entry->GetUserKey();
-    m_job.m_strUninstallKey = kUninstallKeyPrefix + entry->GetUninstallGuid();
-
-    if (AnythingFound(m_job)) {
-        const CString text = "以下のデータを削除します。削除してよろしいですか？\n\n" + FoundList(m_job) +
-                             "\n※ 必要なﾌｧｲﾙ/ﾌｫﾙﾀﾞがある場合は、[ｷｬﾝｾﾙ]してください。";
-        if (MessageBox(text, kAppTitle, MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) == IDCANCEL) {
-            m_listProducts.EnableWindow(TRUE);
-            m_btnDelete.EnableWindow(TRUE);
-            m_btnExit.EnableWindow(TRUE);
-            m_staticInfo.SetWindowText("");
-            EnableWindow(TRUE);
-            return;
-        }
-    }
-
-    EnableWindow(TRUE);
-    // From here until its final message the worker uses m_job: Enter and Esc must not end the dialog.
-    m_bRemovalRunning = true;
-    DWORD threadId = 0;
-    win32::KernelHandle thread(CreateThread(nullptr, 0, &RemovalThreadProc, &m_job, 0, &threadId));
-    if (!thread.IsValid()) {
-        m_bRemovalRunning = false;
-        MessageBox("スレッド作成失敗", kAppTitle, MB_ICONERROR);
-        OnExit();
-    }
+    return win32::FindTopLevelWindow(entry.GetDisplayName()) != nullptr;
 }
