@@ -250,7 +250,8 @@ std::wstring ShellFolder(int csidl)
 }
 
 LockedFile::LockedFile(const std::wstring& path)
-    : m_handle(CreateFileW(LongPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
+    : m_handle(CreateFileW(LongPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr))
 {
     EXPECT_NE(m_handle, INVALID_HANDLE_VALUE) << "cannot lock the file";
 }

@@ -70,7 +70,8 @@ template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs =
 // A shell folder's path (SHGetFolderPathW), for placing fixtures in the Start menu or desktop.
 std::wstring ShellFolder(int csidl);
 
-// A file held open with share mode 0: another process's open file, as the deletion meets it.
+// A file or folder held open with share mode 0: another process's open file, as the deletion
+// meets it. A folder so held cannot be opened for listing.
 class LockedFile
 {
 public:
