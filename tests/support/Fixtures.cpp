@@ -192,6 +192,28 @@ std::wstring UnixPath(const std::wstring& path)
     return result;
 }
 
+// Starts a Unix program given by its absolute path; Wine splits its arguments by the Windows rules,
+// so they are quoted with double quotes. The process handle of a Unix program cannot be waited
+// for: the callers wait for the effect instead.
+bool StartUnix(std::wstring command)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
+        return false;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return true;
+}
+
+bool IsDirectoryLink(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 } // namespace
 
 void MakeDirectoryLink(const std::wstring& link, const std::wstring& target)
@@ -201,21 +223,25 @@ void MakeDirectoryLink(const std::wstring& link, const std::wstring& target)
     const size_t slash = link.find_last_of(L'\\');
     const std::wstring unixFolder = UnixPath(link.substr(0, slash));
     ASSERT_FALSE(unixTarget.empty() || unixFolder.empty()) << "not running under Wine";
-    // Wine starts a Unix program given by its Unix path.
-    // Its arguments are split by the Windows rules, so they are quoted with double quotes.
-    std::wstring command =
-        L"/bin/ln -s \"" + unixTarget + L"\" \"" + unixFolder + L"/" + link.substr(slash + 1) + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &info));
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    const ULONGLONG deadline = GetTickCount64() + 10000;
-    while (GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount64() < deadline)
-        Sleep(10);
-    ASSERT_NE(GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u) << "no link was made";
+    ASSERT_TRUE(StartUnix(L"/bin/ln -s \"" + unixTarget + L"\" \"" + unixFolder + L"/" +
+                          link.substr(slash + 1) + L"\""));
+    WaitUntil([&] { return IsDirectoryLink(link); });
+    ASSERT_TRUE(IsDirectoryLink(link)) << "no link was made";
+}
+
+bool SwapForDirectoryLink(const std::wstring& folder, const std::wstring& movedTo, const std::wstring& target)
+{
+    const std::wstring unixFolder = UnixPath(folder);
+    const std::wstring unixTarget = UnixPath(target);
+    const size_t slash = movedTo.find_last_of(L'\\');
+    const std::wstring unixMovedTo = UnixPath(movedTo.substr(0, slash)) + L"/" + movedTo.substr(slash + 1);
+    if (unixFolder.empty() || unixTarget.empty() || slash == std::wstring::npos)
+        return false;
+    // One shell command, so that the name is without a folder only for the moment between the two.
+    if (!StartUnix(L"/bin/sh -c \"mv '" + unixFolder + L"' '" + unixMovedTo + L"' && ln -s '" + unixTarget +
+                   L"' '" + unixFolder + L"'\""))
+        return false;
+    return WaitUntil([&] { return IsDirectoryLink(folder); });
 }
 
 void MakeRegistryLink(HKEY root, const std::wstring& key, const std::wstring& target)

@@ -49,6 +49,10 @@ private:
 // junction: a directory with the reparse-point attribute). Never make links to files: Wine shows
 // them as plain files and deleting one deletes its target.
 void MakeDirectoryLink(const std::wstring& link, const std::wstring& target);
+// Moves folder to movedTo and puts a directory link to target in its place, from the Unix side
+// (Wine cannot swap a folder for a link itself). False when the link did not appear.
+[[nodiscard]] bool SwapForDirectoryLink(const std::wstring& folder, const std::wstring& movedTo,
+                                        const std::wstring& target);
 
 // A registry link at key (under root) to target, an NT registry path such as
 // "\\Registry\\Machine\\Software\\X". A key that holds a link cannot be deleted whole.
