@@ -3,7 +3,17 @@
 #include "app/Platform.h"
 #include "catalog/ProductCatalog.h"
 
+#include <algorithm>
+
 const char kAppTitle[] = "ルミナGOシリーズの削除";
+
+namespace {
+
+constexpr UINT_PTR kRepaintTimer = 1;
+// Four times a second: as often as a person can read a changing path.
+constexpr UINT kRepaintMs = 250;
+
+} // namespace
 
 BEGIN_MESSAGE_MAP(CSeriesCleanDlg, CDialog)
     ON_WM_PAINT()
@@ -112,8 +122,36 @@ void CSeriesCleanDlg::OnCancelRemoval()
     m_job.m_bCancel = 1;
 }
 
+template <class Change> void CSeriesCleanDlg::ChangeQuietly(CWnd& control, Change change)
+{
+    const bool quiet =
+        std::find(m_quietControls.begin(), m_quietControls.end(), &control) != m_quietControls.end();
+    // A hidden control draws nothing anyway, and turning its drawing back on would show it.
+    if (!quiet && control.IsWindowVisible()) {
+        control.SetRedraw(FALSE);
+        m_quietControls.push_back(&control);
+        if (!m_bRepaintTimer)
+            m_bRepaintTimer = SetTimer(kRepaintTimer, kRepaintMs) != 0;
+    }
+    change();
+}
+
+bool CSeriesCleanDlg::RepaintChanged()
+{
+    if (m_quietControls.empty())
+        return false;
+    for (CWnd* control : m_quietControls) {
+        control->SetRedraw(TRUE);
+        control->RedrawWindow(RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+    }
+    m_quietControls.clear();
+    return true;
+}
+
 void CSeriesCleanDlg::ShowFinalBox(const char* text, UINT type, LPARAM result)
 {
+    // The last state of the status area shows behind the box.
+    RepaintChanged();
     MessageBox(text, kAppTitle, type);
     m_bRemovalRunning = false;
     EndDialog(static_cast<int>(result));
@@ -122,12 +160,17 @@ void CSeriesCleanDlg::ShowFinalBox(const char* text, UINT type, LPARAM result)
 LRESULT CSeriesCleanDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case UM_PROGRESS_POS:
-        SelectedBar(lParam).SetPos(static_cast<int>(wParam));
+    case UM_PROGRESS_POS: {
+        CProgressCtrl& bar = SelectedBar(lParam);
+        ChangeQuietly(bar, [&] { bar.SetPos(static_cast<int>(wParam)); });
         break;
-    case UM_STATUS_TEXT:
-        SelectedLine(lParam).SetWindowText(m_job.m_strStatus);
+    }
+    case UM_STATUS_TEXT: {
+        // The text is in the control before the sender goes on; only its drawing waits.
+        CStatic& line = SelectedLine(lParam);
+        ChangeQuietly(line, [&] { line.SetWindowText(m_job.m_strStatus); });
         break;
+    }
     case UM_PROGRESS_RANGE:
         SelectedBar(lParam).SetRange32(0, static_cast<int>(wParam));
         break;
@@ -141,10 +184,18 @@ LRESULT CSeriesCleanDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         m_btnCancel.EnableWindow(FALSE);
         break;
     case UM_SHOW_PROGRESS:
+        RepaintChanged(); // a control whose drawing is off counts as hidden
         SelectedBar(lParam).ShowWindow(SW_SHOW);
         break;
     case UM_HIDE_PROGRESS:
+        RepaintChanged();
         SelectedBar(lParam).ShowWindow(SW_HIDE);
+        break;
+    case WM_TIMER:
+        if (wParam == kRepaintTimer && !RepaintChanged()) {
+            KillTimer(kRepaintTimer);
+            m_bRepaintTimer = false;
+        }
         break;
     case UM_DONE_CANCELLED:
         ShowFinalBox("削除はキャンセルされました。", MB_OK | MB_ICONEXCLAMATION, lParam);
