@@ -28,9 +28,40 @@ ULONG KindOptions(OpenAs kind)
     return 0;
 }
 
+// The two calls of ntdll used here, looked up once. ntdll is in every process of the NT family;
+// the program does not import it, so that it imports documented system DLLs only.
+using NtCreateFileCall = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
+                                          PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+using StatusToErrorCall = ULONG(NTAPI*)(NTSTATUS);
+
+struct NtCalls
+{
+    NtCreateFileCall createFile = nullptr;
+    StatusToErrorCall statusToError = nullptr;
+};
+
+template <class Call> Call Find(HMODULE module, const char* name)
+{
+    return reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+const NtCalls& Nt()
+{
+    static const NtCalls calls = [] {
+        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        NtCalls found;
+        if (ntdll) {
+            found.createFile = Find<NtCreateFileCall>(ntdll, "NtCreateFile");
+            found.statusToError = Find<StatusToErrorCall>(ntdll, "RtlNtStatusToDosError");
+        }
+        return found;
+    }();
+    return calls;
+}
+
 DWORD ErrorOf(NTSTATUS status)
 {
-    const DWORD error = RtlNtStatusToDosError(status);
+    const DWORD error = Nt().statusToError(status);
     SetLastError(error);
     return error;
 }
@@ -77,6 +108,8 @@ DWORD NtFile::OpenIn(const NtFile& folder, const wchar_t* name, size_t nameLengt
     const size_t maxLength = 0xFFFF / sizeof(wchar_t);
     if (nameLength == 0 || nameLength > maxLength || std::wmemchr(name, L'\\', nameLength))
         return ERROR_INVALID_NAME;
+    if (!Nt().createFile || !Nt().statusToError)
+        return ERROR_CALL_NOT_IMPLEMENTED;
 
     UNICODE_STRING unicodeName;
     unicodeName.Buffer = const_cast<PWSTR>(name);
@@ -88,9 +121,9 @@ DWORD NtFile::OpenIn(const NtFile& folder, const wchar_t* name, size_t nameLengt
     InitializeObjectAttributes(&attributes, &unicodeName, 0, folder.Get(), nullptr);
     IO_STATUS_BLOCK io = {};
     HANDLE handle = nullptr;
-    const NTSTATUS status =
-        NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &io, nullptr, 0, kShareAll, FILE_OPEN,
-                     FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT | KindOptions(kind), nullptr, 0);
+    const NTSTATUS status = Nt().createFile(
+        &handle, access | SYNCHRONIZE, &attributes, &io, nullptr, 0, kShareAll, FILE_OPEN,
+        FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT | KindOptions(kind), nullptr, 0);
     if (!NT_SUCCESS(status))
         return ErrorOf(status);
     m_handle.Reset(handle);
@@ -142,7 +175,8 @@ bool DirectoryListing::Next(DirectoryEntry& entry)
     auto* bytes = reinterpret_cast<unsigned char*>(m_buffer.get());
     if (!m_hasEntries) {
         // The handle keeps its place in the folder: each call gives the entries after the last.
-        if (!GetFileInformationByHandleEx(m_folder.Get(), FileFullDirectoryInfo, bytes, kListingBytes)) {
+        // The class Windows 7 already knows; it also carries each entry's short name and file ID.
+        if (!GetFileInformationByHandleEx(m_folder.Get(), FileIdBothDirectoryInfo, bytes, kListingBytes)) {
             const DWORD error = GetLastError();
             m_error = error == ERROR_NO_MORE_FILES ? 0 : error;
             m_ended = true;
@@ -151,7 +185,7 @@ bool DirectoryListing::Next(DirectoryEntry& entry)
         m_hasEntries = true;
         m_offset = 0;
     }
-    const auto* info = reinterpret_cast<const FILE_FULL_DIR_INFO*>(bytes + m_offset);
+    const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes + m_offset);
     entry.name = info->FileName;
     entry.nameLength = info->FileNameLength / sizeof(wchar_t);
     entry.attributes = info->FileAttributes;

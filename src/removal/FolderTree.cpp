@@ -103,8 +103,6 @@ enum class Opened
 // then listed and removed, whatever happens to the name meanwhile.
 Opened CheckFolder(NtFile& folder, DWORD error)
 {
-    // A folder that another program uses as its current folder is shared without delete access: it
-    // is opened for listing all the same, and its own removal at the end then fails quietly.
     if (error)
         return IsGone(error) ? Opened::Gone : Opened::Failed;
     DWORD attributes = 0;
@@ -116,6 +114,8 @@ Opened CheckFolder(NtFile& folder, DWORD error)
     return Opened::Folder;
 }
 
+// A folder that another program uses as its current folder is shared without delete access: it is
+// opened for listing all the same, and its own removal at the end then fails quietly.
 Opened OpenFolder(NtFile& folder, const std::wstring& path, DWORD access)
 {
     DWORD error = folder.Open(path, access, OpenAs::Folder);

@@ -223,6 +223,26 @@ TEST_F(FolderTreeTest, LockedFileIgnoreLeavesItCountedAndTheFolderInPlace)
     EXPECT_TRUE(m_window.Messages(UM_DONE_CANCELLED).empty());
 }
 
+TEST_F(FolderTreeTest, AFolderInUseElsewhereIsEmptiedAndStays)
+{
+    // A program whose current folder it is holds it without sharing delete access: its content
+    // goes, the folder itself stays without a word, and the run goes on.
+    const std::wstring busy = m_root / L"app\\busy";
+    MakeFiles(busy, 3);
+    MakeFile(m_root / L"app\\zlast.dat");
+    const HANDLE holder = CreateFileW(busy.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(DeleteReporting(m_root / L"app"), 1);
+    CloseHandle(holder);
+    EXPECT_EQ(m_filesDone, 4u);
+    EXPECT_TRUE(Exists(busy));
+    EXPECT_FALSE(Exists(busy + L"\\file0.dat"));
+    EXPECT_FALSE(Exists(m_root / L"app\\zlast.dat"));
+    EXPECT_EQ(m_boxes.Count(), 0u);
+    EXPECT_TRUE(m_window.Messages(UM_DONE_CANCELLED).empty());
+}
+
 TEST_F(FolderTreeTest, AbortInASilentRunTellsNobody)
 {
     const std::wstring file = m_root / L"cache\\tile.dat";

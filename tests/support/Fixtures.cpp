@@ -151,28 +151,6 @@ void RemoveTree(const std::wstring& path)
     RemoveDirectoryW(LongPath(path).c_str());
 }
 
-TempFolder::TempFolder()
-{
-    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-    std::wstring name = L"test";
-    if (info) {
-        const std::string full = std::string(info->test_suite_name()) + "." + info->name();
-        name.assign(full.begin(), full.end());
-        for (wchar_t& c : name) {
-            if (c == L'/')
-                c = L'_';
-        }
-    }
-    m_path = L"C:\\sctest\\" + name + L"-" + std::to_wstring(GetCurrentProcessId());
-    RemoveTree(m_path);
-    MakeFolder(m_path);
-}
-
-TempFolder::~TempFolder()
-{
-    RemoveTree(m_path);
-}
-
 namespace {
 
 // The Unix path of a Windows path, as Wine maps it (UTF-8 under the suite's locales).
@@ -242,6 +220,45 @@ bool SwapForDirectoryLink(const std::wstring& folder, const std::wstring& movedT
                    L"' '" + unixFolder + L"'\""))
         return false;
     return WaitUntil([&] { return IsDirectoryLink(folder); });
+}
+
+namespace {
+
+// RemoveTree, and then the Unix "rm -rf" (which follows no link) for what Wine cannot remove
+// itself: a directory link whose target is gone. Left behind, it would meet a later test whose
+// process got the same id.
+void RemoveAll(const std::wstring& path)
+{
+    RemoveTree(path);
+    if (!Exists(path))
+        return;
+    const std::wstring unixPath = UnixPath(path);
+    if (!unixPath.empty() && StartUnix(L"/bin/rm -rf \"" + unixPath + L"\""))
+        WaitUntil([&] { return !Exists(path); });
+}
+
+} // namespace
+
+TempFolder::TempFolder()
+{
+    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+    std::wstring name = L"test";
+    if (info) {
+        const std::string full = std::string(info->test_suite_name()) + "." + info->name();
+        name.assign(full.begin(), full.end());
+        for (wchar_t& c : name) {
+            if (c == L'/')
+                c = L'_';
+        }
+    }
+    m_path = L"C:\\sctest\\" + name + L"-" + std::to_wstring(GetCurrentProcessId());
+    RemoveAll(m_path);
+    MakeFolder(m_path);
+}
+
+TempFolder::~TempFolder()
+{
+    RemoveAll(m_path);
 }
 
 void MakeRegistryLink(HKEY root, const std::wstring& key, const std::wstring& target)
