@@ -168,8 +168,8 @@ std::wstring ChildPath(const std::wstring& folder, const DirectoryEntry& entry)
     return path;
 }
 
-// Abort, Retry or Ignore for a file that cannot be written back or removed. Characters code page
-// 932 lacks show as '?' here only.
+// Abort, Retry or Ignore for a file that cannot be written back or removed. Here and on the status
+// line, and nowhere else, a character code page 932 lacks shows as '?'.
 int AskAboutLockedFile(const std::wstring& path, HWND hWndReport)
 {
     return ShowMessageBox(hWndReport, win32::Narrow(path) + "がロック中です。", kAppTitle,
@@ -239,7 +239,8 @@ int Run::DeleteTree(const CString& strPath) const
     LookedUp found;
     if (!LookUp(strPath, found))
         return 1;
-    // The path is converted once; everything below it is reached from handles.
+    // Below the given path nothing is reached by text: every entry is opened from its folder's
+    // handle by the name the listing gave.
     const std::wstring path = win32::Widen(strPath);
     const std::wstring longPath = win32::FileSystemPath(strPath);
 
