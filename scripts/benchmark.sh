@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmark programs under Wine in a throwaway prefix; they print their figures.
+# An argument is the number of rounds of the deletion benchmark (default 3).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,4 +13,4 @@ prefix=$root/build/x64/benchprefix
 wine_new_prefix "$prefix"
 wine_start_server "$prefix"
 trap 'wine_stop_server "$prefix"' EXIT
-LC_ALL=${LC_ALL:-ja_JP.UTF-8} "$WINE64" build/x64/benchmarks/delete_tree_benchmark.exe
+LC_ALL=${LC_ALL:-ja_JP.UTF-8} "$WINE64" build/x64/benchmarks/delete_tree_benchmark.exe "$@"

@@ -9,16 +9,6 @@ DWORD FileAttributes(const CString& path)
     return GetFileAttributesW(FileSystemPath(path).c_str());
 }
 
-bool SetAttributes(const CString& path, DWORD attributes)
-{
-    return SetFileAttributesW(FileSystemPath(path).c_str(), attributes) != FALSE;
-}
-
-bool QueryAttributes(const CString& path, WIN32_FILE_ATTRIBUTE_DATA& data)
-{
-    return GetFileAttributesExW(FileSystemPath(path).c_str(), GetFileExInfoStandard, &data) != FALSE;
-}
-
 bool RemoveFile(const CString& path)
 {
     return DeleteFileW(FileSystemPath(path).c_str()) != FALSE;
@@ -32,11 +22,6 @@ bool RemoveFolder(const CString& path)
 bool CreateFolder(const CString& path)
 {
     return CreateDirectoryW(FileSystemPath(path).c_str(), nullptr) != FALSE;
-}
-
-HANDLE OpenFile(const CString& path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
-{
-    return CreateFileW(FileSystemPath(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
 }
 
 bool DeleteAtRestart(const std::wstring& path)

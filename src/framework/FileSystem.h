@@ -12,12 +12,9 @@ namespace win32 {
 
 // INVALID_FILE_ATTRIBUTES when the path names nothing.
 DWORD FileAttributes(const CString& path);
-[[nodiscard]] bool SetAttributes(const CString& path, DWORD attributes);
-[[nodiscard]] bool QueryAttributes(const CString& path, WIN32_FILE_ATTRIBUTE_DATA& data);
 [[nodiscard]] bool RemoveFile(const CString& path);
 [[nodiscard]] bool RemoveFolder(const CString& path);
 [[nodiscard]] bool CreateFolder(const CString& path);
-HANDLE OpenFile(const CString& path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
 // Asks Windows to delete path (a file, or a folder that will then be empty) at the next restart,
 // in the order the requests were made. Needs administrator rights.
 [[nodiscard]] bool DeleteAtRestart(const std::wstring& path);

@@ -33,6 +33,12 @@ public:
     {
         return ::PostMessageW(m_hWnd, message, wParam, lParam);
     }
+    UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs) { return ::SetTimer(m_hWnd, id, elapseMs, nullptr); }
+    BOOL KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
+    // Turns the window's drawing off or back on. While it is off the window counts as not visible,
+    // and turning it on draws nothing by itself.
+    void SetRedraw(BOOL redraw = TRUE) { SendMessage(WM_SETREDRAW, static_cast<WPARAM>(redraw)); }
+    BOOL RedrawWindow(UINT flags) { return ::RedrawWindow(m_hWnd, nullptr, nullptr, flags); }
     void SetWindowText(const CString& text);
     CString GetWindowText() const;
     // A message box owned by this window, through ShowMessageBox.

@@ -1,17 +1,30 @@
 #include "removal/FolderTree.h"
 
-#include "framework/File.h"
-#include "framework/FileFind.h"
 #include "framework/FileSystem.h"
+#include "framework/NtFile.h"
+#include "framework/Text.h"
 #include "framework/Wnd.h"
 #include "ui/Messages.h"
 
+#include <string>
+
 namespace {
+
+using win32::DirectoryEntry;
+using win32::DirectoryListing;
+using win32::NtFile;
+using win32::OpenAs;
 
 thread_local TreeStop t_lastStop = TreeStop::None;
 
 // The status line holds 40 characters with the terminator.
 constexpr int kStatusPathChars = 40;
+
+// What each kind of handle needs: a folder is listed and finally removed through its handle, a
+// file has its attributes cleared and is removed through its handle, a link is only removed.
+constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | DELETE;
+constexpr DWORD kFileAccess = FILE_WRITE_ATTRIBUTES | DELETE;
+constexpr DWORD kLinkAccess = FILE_READ_ATTRIBUTES | DELETE;
 
 // The longest start of text of at most maxBytes bytes that ends on a character boundary.
 CString LeadingBytes(const CString& text, int maxBytes)
@@ -31,20 +44,135 @@ bool HasWildcard(const CString& path)
     return path.Find('*') >= 0 || path.Find('?') >= 0;
 }
 
-// A link is removed as itself; what it points to is never touched. One that cannot be removed is
-// left, like a folder that cannot be removed.
-void RemoveLink(const CString& path, bool isDirectory)
+bool IsGone(DWORD error)
 {
-    if (isDirectory)
-        (void)win32::RemoveFolder(path);
-    else
-        (void)win32::RemoveFile(path);
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// Abort, Retry or Ignore for a file that cannot be written back or removed.
-int AskAboutLockedFile(const CString& path, HWND hWndReport)
+// The given path looked up as it stands, before anything is opened: what it names, with the
+// reparse tag the find data carries. Wine shows a link only here, never on a handle opened
+// through it.
+struct LookedUp
 {
-    return ShowMessageBox(hWndReport, path + "がロック中です。", kAppTitle,
+    DWORD attributes = 0;
+    DWORD reparseTag = 0;
+    LARGE_INTEGER creationTime = {};
+    LARGE_INTEGER lastAccessTime = {};
+    LARGE_INTEGER lastWriteTime = {};
+
+    bool IsDirectory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+    bool IsLink() const { return win32::IsLinkReparsePoint(attributes, reparseTag); }
+};
+
+LARGE_INTEGER Stamp(const FILETIME& time)
+{
+    LARGE_INTEGER stamp;
+    stamp.LowPart = time.dwLowDateTime;
+    stamp.HighPart = static_cast<LONG>(time.dwHighDateTime);
+    return stamp;
+}
+
+// False when the path names nothing. A path with a wildcard names nothing: the lookup would match
+// whatever fits the pattern.
+bool LookUp(const CString& path, LookedUp& found)
+{
+    if (HasWildcard(path))
+        return false;
+    WIN32_FIND_DATAW data;
+    const HANDLE find = win32::FindFirst(path, data);
+    if (find == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(find);
+    found.attributes = data.dwFileAttributes;
+    found.reparseTag = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? data.dwReserved0 : 0;
+    found.creationTime = Stamp(data.ftCreationTime);
+    found.lastAccessTime = Stamp(data.ftLastAccessTime);
+    found.lastWriteTime = Stamp(data.ftLastWriteTime);
+    return true;
+}
+
+enum class Opened
+{
+    Folder, // a folder, not a link: list it through the handle
+    Link,   // the handle holds a link itself
+    Gone,   // nothing of that name any more
+    Failed, // there, but it cannot be opened
+};
+
+// The handle, not the name, decides "a folder and not a link": what is checked here is what is
+// then listed and removed, whatever happens to the name meanwhile.
+Opened CheckFolder(NtFile& folder, DWORD error)
+{
+    if (error)
+        return IsGone(error) ? Opened::Gone : Opened::Failed;
+    DWORD attributes = 0;
+    DWORD tag = 0;
+    if (!folder.QueryAttributes(attributes, tag))
+        return Opened::Failed;
+    if (win32::IsLinkReparsePoint(attributes, tag))
+        return Opened::Link;
+    return Opened::Folder;
+}
+
+// A folder that another program uses as its current folder is shared without delete access: it is
+// opened for listing all the same, and its own removal at the end then fails quietly.
+Opened OpenFolder(NtFile& folder, const std::wstring& path, DWORD access)
+{
+    DWORD error = folder.Open(path, access, OpenAs::Folder);
+    if (error == ERROR_SHARING_VIOLATION && (access & DELETE))
+        error = folder.Open(path, access & ~DELETE, OpenAs::Folder);
+    return CheckFolder(folder, error);
+}
+
+Opened OpenFolderIn(NtFile& folder, const NtFile& parent, const DirectoryEntry& entry, DWORD access)
+{
+    DWORD error = folder.OpenIn(parent, entry.name, entry.nameLength, access, OpenAs::Folder);
+    if (error == ERROR_SHARING_VIOLATION && (access & DELETE))
+        error = folder.OpenIn(parent, entry.name, entry.nameLength, access & ~DELETE, OpenAs::Folder);
+    return CheckFolder(folder, error);
+}
+
+// A link is removed as itself; what it points to is never touched. One that cannot be removed is
+// left, like a folder that cannot be removed.
+void RemoveLinkIn(const NtFile& folder, const DirectoryEntry& entry)
+{
+    NtFile link;
+    if (link.OpenIn(folder, entry.name, entry.nameLength, kLinkAccess, OpenAs::Either) == 0)
+        (void)link.MarkForDeletion();
+}
+
+void RemoveLink(const std::wstring& path)
+{
+    NtFile link;
+    if (link.Open(path, kLinkAccess, OpenAs::Either) == 0)
+        (void)link.MarkForDeletion();
+}
+
+// Clears every attribute (read-only among them) and writes the listed time stamps back, then sets
+// the delete disposition, all through one handle. 0 or the error that stopped it.
+DWORD RemoveFile(NtFile& file, const LARGE_INTEGER& creationTime, const LARGE_INTEGER& lastAccessTime,
+                 const LARGE_INTEGER& lastWriteTime)
+{
+    DWORD error = file.WriteBasicInfo(FILE_ATTRIBUTE_NORMAL, creationTime, lastAccessTime, lastWriteTime);
+    if (!error)
+        error = file.MarkForDeletion();
+    file.Close();
+    return error;
+}
+
+std::wstring ChildPath(const std::wstring& folder, const DirectoryEntry& entry)
+{
+    std::wstring path;
+    path.reserve(folder.size() + 1 + entry.nameLength);
+    path.append(folder).append(1, L'\\').append(entry.name, entry.nameLength);
+    return path;
+}
+
+// Abort, Retry or Ignore for a file that cannot be written back or removed. Here and on the status
+// line, and nowhere else, a character code page 932 lacks shows as '?'.
+int AskAboutLockedFile(const std::wstring& path, HWND hWndReport)
+{
+    return ShowMessageBox(hWndReport, win32::Narrow(path) + "がロック中です。", kAppTitle,
                           MB_ABORTRETRYIGNORE | MB_ICONQUESTION | MB_DEFBUTTON2);
 }
 
@@ -69,21 +197,17 @@ struct Run
         return 0;
     }
 
-    // Runs remove until it succeeds, asking the user after each failure. False on Abort.
-    template <class Remove> bool RemoveWithPrompt(const CString& path, Remove remove) const
+    // Runs remove until it gives 0, asking the user after each failure. False on Abort.
+    template <class PathOf, class Remove> bool RemoveWithPrompt(PathOf pathOf, Remove remove) const
     {
-        for (;;) {
-            try {
-                remove();
-                return true;
-            } catch (const CFileException&) {
-                const int answer = AskAboutLockedFile(path, hWndReport);
-                if (answer == IDABORT)
-                    return false;
-                if (answer != IDRETRY)
-                    return true; // Ignore: the file stays
-            }
+        while (remove() != 0) {
+            const int answer = AskAboutLockedFile(pathOf(), hWndReport);
+            if (answer == IDABORT)
+                return false;
+            if (answer != IDRETRY)
+                return true; // Ignore: the file stays
         }
+        return true;
     }
 
     // Counts one handled file; at a checkpoint reports progress or stops on a cancel request.
@@ -100,88 +224,147 @@ struct Run
         return true;
     }
 
-    void ShowFolder(const CString& folder) const
+    void ShowFolder(const std::wstring& folder) const
     {
-        *pStatusText = "削除フォルダ: " + CompactPath(folder, kStatusPathChars);
+        *pStatusText = "削除フォルダ: " + CompactPath(win32::Narrow(folder), kStatusPathChars);
         SendMessageW(hWndReport, uMsgStatus, 0, 2);
     }
 
     int DeleteTree(const CString& strPath) const;
-    int DeleteFolder(const CString& strPath, const CString& folder) const;
+    int DeleteFolder(const NtFile& folder, const std::wstring& path) const;
 };
 
 int Run::DeleteTree(const CString& strPath) const
 {
-    // The path names one thing: a wildcard would let the lookup match something else.
-    if (HasWildcard(strPath))
+    LookedUp found;
+    if (!LookUp(strPath, found))
         return 1;
-    CFileFind lookup;
-    if (!lookup.FindFile(strPath))
-        return 1;
-    lookup.FindNextFile();
-    const CString path = lookup.GetFilePath();
+    // Below the given path nothing is reached by text: every entry is opened from its folder's
+    // handle by the name the listing gave.
+    const std::wstring path = win32::Widen(strPath);
+    const std::wstring longPath = win32::FileSystemPath(strPath);
 
-    if (lookup.IsReparsePoint()) {
-        RemoveLink(strPath, lookup.IsDirectory() != FALSE);
+    if (found.IsLink()) {
+        RemoveLink(longPath);
         return 1;
     }
-    if (lookup.IsDirectory()) {
-        lookup.Close();
-        return DeleteFolder(strPath, path);
+    if (found.IsDirectory()) {
+        NtFile folder;
+        switch (OpenFolder(folder, longPath, kFolderAccess)) {
+        case Opened::Folder:
+            return DeleteFolder(folder, path);
+        case Opened::Link:
+            (void)folder.MarkForDeletion();
+            return 1;
+        case Opened::Gone:
+            return 1;
+        case Opened::Failed:
+            break;
+        }
+        return Stop(TreeStop::ListingFailed);
     }
 
-    // A single file keeps its attributes and is neither counted nor reported.
-    if (!RemoveWithPrompt(path, [&] { CFile::Remove(path); }))
-        return Stop(TreeStop::Aborted);
-    return 1;
+    // A single file (a shortcut) is neither counted nor reported, but has its attributes cleared
+    // like any other: a read-only shortcut is removed too.
+    const bool goOn = RemoveWithPrompt([&] { return path; },
+                                       [&] {
+                                           NtFile file;
+                                           const DWORD error = file.Open(longPath, kFileAccess, OpenAs::File);
+                                           if (error)
+                                               return error;
+                                           return RemoveFile(file, found.creationTime, found.lastAccessTime,
+                                                             found.lastWriteTime);
+                                       });
+    return goOn ? 1 : Stop(TreeStop::Aborted);
 }
 
-int Run::DeleteFolder(const CString& strPath, const CString& folder) const
+// folder is open and known to be a folder, not a link; it stays open until it is removed itself.
+int Run::DeleteFolder(const NtFile& folder, const std::wstring& path) const
 {
     if (Reporting())
-        ShowFolder(folder);
+        ShowFolder(path);
 
-    CFileFind listing;
-    if (!listing.FindFile(folder + "\\*.*"))
-        return Stop(TreeStop::ListingFailed);
-
-    BOOL more = TRUE;
-    while (more) {
-        more = listing.FindNextFile();
-        if (listing.IsDots())
+    DirectoryListing listing(folder);
+    DirectoryEntry entry;
+    while (listing.Next(entry)) {
+        if (entry.IsDots())
             continue;
-        const CString entry = listing.GetFilePath();
 
-        if (listing.IsReparsePoint()) {
-            RemoveLink(entry, listing.IsDirectory() != FALSE);
-            if (!listing.IsDirectory() && !CountFile())
+        if (entry.IsLink()) {
+            RemoveLinkIn(folder, entry);
+            if (!entry.IsDirectory() && !CountFile())
                 return Stop(TreeStop::Cancelled);
             continue;
         }
-        if (listing.IsDirectory()) {
-            if (!DeleteTree(entry))
-                return 0;
+        if (entry.IsDirectory()) {
+            NtFile child;
+            switch (OpenFolderIn(child, folder, entry, kFolderAccess)) {
+            case Opened::Folder:
+                if (!DeleteFolder(child, ChildPath(path, entry)))
+                    return 0;
+                break;
+            case Opened::Link:
+                // Listed as a folder, opened as a link: swapped in between. Removed as itself.
+                (void)child.MarkForDeletion();
+                break;
+            case Opened::Gone:
+                break;
+            case Opened::Failed:
+                return Stop(TreeStop::ListingFailed);
+            }
             continue;
         }
 
-        // Clear every attribute (read-only among them) and write the time stamps back, which needs
-        // write access to the file, then remove it.
-        CFileStatus status;
-        CFile::GetStatus(entry, status);
-        status.m_attribute = 0;
-        const bool goOn = RemoveWithPrompt(entry, [&] {
-            CFile::SetStatus(entry, status);
-            CFile::Remove(entry);
-        });
+        const bool goOn = RemoveWithPrompt(
+            [&] { return ChildPath(path, entry); },
+            [&] {
+                NtFile file;
+                const DWORD error =
+                    file.OpenIn(folder, entry.name, entry.nameLength, kFileAccess, OpenAs::File);
+                if (error)
+                    return error;
+                return RemoveFile(file, entry.creationTime, entry.lastAccessTime, entry.lastWriteTime);
+            });
         if (!goOn)
             return Stop(TreeStop::Aborted);
         if (!CountFile())
             return Stop(TreeStop::Cancelled);
     }
-    listing.Close();
-    // A folder that still holds something (an ignored file) stays, silently.
-    (void)win32::RemoveFolder(strPath);
+    if (listing.Error())
+        return Stop(TreeStop::ListingFailed);
+    // A folder that still holds something (an ignored file) refuses and stays, silently.
+    (void)folder.MarkForDeletion();
     return 1;
+}
+
+int CountFolder(const NtFile& folder, int* pFileCount, int* pFolderCount)
+{
+    DirectoryListing listing(folder);
+    DirectoryEntry entry;
+    while (listing.Next(entry)) {
+        if (entry.IsDots())
+            continue;
+        if (!entry.IsDirectory()) {
+            ++*pFileCount;
+            continue;
+        }
+        ++*pFolderCount;
+        if (entry.IsLink())
+            continue;
+        NtFile child;
+        switch (OpenFolderIn(child, folder, entry, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES)) {
+        case Opened::Folder:
+            if (!CountFolder(child, pFileCount, pFolderCount))
+                return 0;
+            break;
+        case Opened::Link:
+        case Opened::Gone:
+            break;
+        case Opened::Failed:
+            return 0;
+        }
+    }
+    return listing.Error() == 0 ? 1 : 0;
 }
 
 } // namespace
@@ -203,30 +386,14 @@ TreeStop LastTreeStop()
 
 int CountFilesInTree(CString strFolder, int* pFileCount, int* pFolderCount)
 {
-    const DWORD attributes = win32::FileAttributes(strFolder);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    LookedUp found;
+    if (!LookUp(strFolder, found) || !found.IsDirectory() || found.IsLink())
         return 0;
-
-    CFileFind listing;
-    if (!listing.FindFile(strFolder + "\\*.*"))
+    NtFile folder;
+    if (OpenFolder(folder, win32::FileSystemPath(strFolder), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES) !=
+        Opened::Folder)
         return 0;
-    BOOL more = TRUE;
-    while (more) {
-        more = listing.FindNextFile();
-        if (listing.IsDots())
-            continue;
-        if (!listing.IsDirectory()) {
-            ++*pFileCount;
-            continue;
-        }
-        ++*pFolderCount;
-        if (listing.IsReparsePoint())
-            continue;
-        if (!CountFilesInTree(strFolder + "\\" + listing.GetFileName(), pFileCount, pFolderCount))
-            return 0;
-    }
-    return 1;
+    return CountFolder(folder, pFileCount, pFolderCount);
 }
 
 CString CompactPath(const CString& strPath, int maxChars)

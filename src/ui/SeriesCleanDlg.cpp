@@ -4,7 +4,17 @@
 #include "catalog/ProductCatalog.h"
 #include "removal/RegistryRemoval.h"
 
+#include <algorithm>
+
 const char kAppTitle[] = "ルミナGOシリーズの削除";
+
+namespace {
+
+constexpr UINT_PTR kRepaintTimer = 1;
+// Four times a second: as often as a person can read a changing path.
+constexpr UINT kRepaintMs = 250;
+
+} // namespace
 
 BEGIN_MESSAGE_MAP(CSeriesCleanDlg, CDialog)
     ON_WM_PAINT()
@@ -25,6 +35,7 @@ BEGIN_MESSAGE_MAP(CSeriesCleanDlg, CDialog)
     ON_MESSAGE(UM_HIDE_PROGRESS, OnHideProgress)
     ON_MESSAGE(UM_DONE_CANCELLED, OnDoneCancelled)
     ON_MESSAGE(UM_DONE_FAILED, OnDoneFailed)
+    ON_MESSAGE(WM_TIMER, OnRepaintTimer)
 END_MESSAGE_MAP()
 
 CSeriesCleanDlg::CSeriesCleanDlg(CWnd* pParent)
@@ -123,8 +134,36 @@ void CSeriesCleanDlg::OnCancelRemoval()
     m_job.m_bCancel = 1;
 }
 
+template <class Change> void CSeriesCleanDlg::ChangeQuietly(CWnd& control, Change change)
+{
+    const bool quiet =
+        std::find(m_quietControls.begin(), m_quietControls.end(), &control) != m_quietControls.end();
+    // A hidden control draws nothing anyway, and turning its drawing back on would show it.
+    if (!quiet && control.IsWindowVisible()) {
+        control.SetRedraw(FALSE);
+        m_quietControls.push_back(&control);
+        if (!m_bRepaintTimer)
+            m_bRepaintTimer = SetTimer(kRepaintTimer, kRepaintMs) != 0;
+    }
+    change();
+}
+
+bool CSeriesCleanDlg::RepaintChanged()
+{
+    if (m_quietControls.empty())
+        return false;
+    for (CWnd* control : m_quietControls) {
+        control->SetRedraw(TRUE);
+        control->RedrawWindow(RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+    }
+    m_quietControls.clear();
+    return true;
+}
+
 void CSeriesCleanDlg::ShowFinalBox(const char* text, UINT type, LPARAM result)
 {
+    // The last state of the status area shows behind the box.
+    RepaintChanged();
     MessageBox(text, kAppTitle, type);
     m_bRemovalRunning = false;
     EndDialog(static_cast<int>(result));
@@ -146,13 +185,16 @@ void CSeriesCleanDlg::OnCancel()
 
 LRESULT CSeriesCleanDlg::OnProgressPos(WPARAM wParam, LPARAM lParam)
 {
-    SelectedBar(lParam).SetPos(static_cast<int>(wParam));
+    CProgressCtrl& bar = SelectedBar(lParam);
+    ChangeQuietly(bar, [&] { bar.SetPos(static_cast<int>(wParam)); });
     return 0;
 }
 
 LRESULT CSeriesCleanDlg::OnStatusText(WPARAM, LPARAM lParam)
 {
-    SelectedLine(lParam).SetWindowText(m_job.m_strStatus);
+    // The text is in the control before the sender goes on; only its drawing waits.
+    CStatic& line = SelectedLine(lParam);
+    ChangeQuietly(line, [&] { line.SetWindowText(m_job.m_strStatus); });
     return 0;
 }
 
@@ -176,13 +218,24 @@ LRESULT CSeriesCleanDlg::OnDisableCancel(WPARAM, LPARAM)
 
 LRESULT CSeriesCleanDlg::OnShowProgress(WPARAM, LPARAM lParam)
 {
+    RepaintChanged(); // a control whose drawing is off counts as hidden
     SelectedBar(lParam).ShowWindow(SW_SHOW);
     return 0;
 }
 
 LRESULT CSeriesCleanDlg::OnHideProgress(WPARAM, LPARAM lParam)
 {
+    RepaintChanged();
     SelectedBar(lParam).ShowWindow(SW_HIDE);
+    return 0;
+}
+
+LRESULT CSeriesCleanDlg::OnRepaintTimer(WPARAM wParam, LPARAM)
+{
+    if (wParam == kRepaintTimer && !RepaintChanged()) {
+        KillTimer(kRepaintTimer);
+        m_bRepaintTimer = false;
+    }
     return 0;
 }
 

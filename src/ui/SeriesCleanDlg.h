@@ -8,6 +8,8 @@
 #include "ui/Messages.h"
 #include "ui/resource.h"
 
+#include <vector>
+
 class CProductCatalog;
 
 class CSeriesCleanDlg : public CDialog
@@ -50,6 +52,8 @@ protected:
     LRESULT OnDisableCancel(WPARAM wParam, LPARAM lParam);
     LRESULT OnShowProgress(WPARAM wParam, LPARAM lParam);
     LRESULT OnHideProgress(WPARAM wParam, LPARAM lParam);
+    // Called a few times a second while the status area changes: draws what changed since.
+    LRESULT OnRepaintTimer(WPARAM wParam, LPARAM lParam);
     // Called for the final message of a removal: shows how it ended and ends the dialog.
     LRESULT OnDoneOk(WPARAM wParam, LPARAM lParam);
     LRESULT OnDoneCancelled(WPARAM wParam, LPARAM lParam);
@@ -73,10 +77,18 @@ protected:
     RemovalJob m_job;
     // Set while a removal's worker may still use m_job: Enter and Esc must not end the dialog then.
     bool m_bRemovalRunning = false;
+    // The controls whose drawing is off until the repaint timer's next tick.
+    std::vector<CWnd*> m_quietControls;
+    bool m_bRepaintTimer = false;
 
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The status lines and bars change with every message of a removal, hundreds of times a second:
+    // each change is made at once, and the control is drawn at the next tick of the repaint timer.
+    template <class Change> void ChangeQuietly(CWnd& control, Change change);
+    // Draws every control changed since the last tick; false when there was none.
+    bool RepaintChanged();
     void ShowFinalBox(const char* text, UINT type, LPARAM result);
     CProgressCtrl& SelectedBar(LPARAM selector) { return selector == 1 ? m_progress1 : m_progress2; }
     CStatic& SelectedLine(LPARAM selector) { return selector == 1 ? m_staticStatus1 : m_staticStatus2; }

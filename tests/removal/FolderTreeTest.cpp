@@ -1,10 +1,13 @@
 #include "removal/FolderTree.h"
+#include "framework/NtFile.h"
 #include "support/Fixtures.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/RecorderWindow.h"
 #include "ui/Messages.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 namespace {
 
@@ -233,6 +236,26 @@ INSTANTIATE_TEST_SUITE_P(Answers, LockedFileTest,
                              return info.param.name;
                          });
 
+TEST_F(FolderTreeTest, AFolderInUseElsewhereIsEmptiedAndStays)
+{
+    // A program whose current folder it is holds it without sharing delete access: its content
+    // goes, the folder itself stays without a word, and the run goes on.
+    const std::wstring busy = m_root / L"app\\busy";
+    MakeFiles(busy, 3);
+    MakeFile(m_root / L"app\\zlast.dat");
+    const HANDLE holder = CreateFileW(busy.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(DeleteReporting(m_root / L"app"), 1);
+    CloseHandle(holder);
+    EXPECT_EQ(m_filesDone, 4u);
+    EXPECT_TRUE(Exists(busy));
+    EXPECT_FALSE(Exists(busy + L"\\file0.dat"));
+    EXPECT_FALSE(Exists(m_root / L"app\\zlast.dat"));
+    EXPECT_EQ(m_boxes.Count(), 0u);
+    EXPECT_TRUE(m_window.Messages(UM_DONE_CANCELLED).empty());
+}
+
 TEST_F(FolderTreeTest, AbortInASilentRunTellsNobody)
 {
     const std::wstring file = m_root / L"cache\\tile.dat";
@@ -285,6 +308,98 @@ TEST_F(FolderTreeTest, LinksAreRemovedAndNeverFollowed)
     files = folders = 0;
     EXPECT_EQ(CountFilesInTree(fixture::ToCp932(m_root / L"toplink"), &files, &folders), 0);
     EXPECT_EQ(files + folders, 0);
+}
+
+TEST_F(FolderTreeTest, AFolderSwappedForALinkWhileItsStatusShowsLeadsNowhere)
+{
+    // The engine runs elevated in folders that users can write to: a folder replaced by a link
+    // after it was checked must not take the deletion to where the link points.
+    const std::wstring canary = m_root / L"profile";
+    MakeFiles(canary, 3);
+    const std::wstring tree = m_root / L"app";
+    MakeFiles(tree + L"\\tiles", 3);
+    MakeFile(tree + L"\\top.dat");
+    std::atomic<bool> swapped{false};
+    m_window.OnMessage([&](const RecordedMessage& m) {
+        if (m.message == UM_STATUS_TEXT && m.status.Right(6) == "\\tiles")
+            swapped = fixture::SwapForDirectoryLink(tree + L"\\tiles", m_root / L"moved", canary);
+    });
+    EXPECT_EQ(DeleteReporting(tree), 1);
+    ASSERT_TRUE(swapped.load());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(Exists(canary + L"\\file" + std::to_wstring(i) + L".dat")) << i;
+    EXPECT_FALSE(Exists(tree + L"\\top.dat"));
+    EXPECT_EQ(m_boxes.Count(), 0u);
+}
+
+TEST_F(FolderTreeTest, TheFolderDeletedIsTheOneTheGivenPathNames)
+{
+    // Windows reads "/" as "\\": a path rebuilt as "the text up to the last backslash + the found
+    // name" would name the folder of the same name at the root instead.
+    MakeFiles(m_root / L"Program Files\\KORAMI\\KartixNet", 2);
+    MakeFiles(m_root / L"KartixNet", 2);
+    EXPECT_EQ(DeleteReporting(m_root / L"Program Files/KORAMI/KartixNet"), 1);
+    EXPECT_FALSE(Exists(m_root / L"Program Files\\KORAMI\\KartixNet"));
+    EXPECT_TRUE(Exists(m_root / L"KartixNet\\file0.dat"));
+    EXPECT_TRUE(Exists(m_root / L"KartixNet\\file1.dat"));
+    EXPECT_EQ(m_filesDone, 2u);
+}
+
+TEST_F(FolderTreeTest, NamesOutsideCodePage932AreRemovedLikeAnyOther)
+{
+    // Code page 932 has no form for these: as "?" they were skipped as wildcards, or named a file
+    // that is not there, while the run still reported success.
+    const std::wstring names[] = {L"caf\u00e9", L"\u00d6l", L"\ud55c\uae00", L"map\U0001F5FA"};
+    for (const bool reporting : {true, false}) {
+        const std::wstring tree = m_root / (reporting ? L"app" : L"cache");
+        for (const std::wstring& name : names) {
+            MakeFile(tree + L"\\" + name + L".dat");
+            MakeFiles(tree + L"\\" + name, 2);
+            MakeFile(tree + L"\\" + name + L"\\" + name + L"\\" + name);
+        }
+        int files = 0, folders = 0;
+        EXPECT_EQ(CountFilesInTree(fixture::ToCp932(tree), &files, &folders), 1);
+        EXPECT_EQ(files, 16);
+        EXPECT_EQ(folders, 8);
+        EXPECT_EQ(reporting ? DeleteReporting(tree) : DeleteSilently(tree), 1);
+        EXPECT_FALSE(Exists(tree)) << (reporting ? "reporting" : "silent");
+    }
+    EXPECT_EQ(m_boxes.Count(), 0u);
+    EXPECT_EQ(m_filesDone, 16u);
+    // Only the status line shows what code page 932 cannot hold, as "?".
+    bool shown = false;
+    for (const RecordedMessage& m : m_window.Messages(UM_STATUS_TEXT))
+        shown = shown || m.status.Right(5) == "\\caf?";
+    EXPECT_TRUE(shown);
+}
+
+TEST_F(FolderTreeTest, AReadOnlySingleFileIsRemovedWithoutAPrompt)
+{
+    // The desktop shortcut comes as a single file; read-only, it used to raise the locked-file
+    // prompt, which Retry could never cure.
+    const std::wstring file = m_root / L"茶房ガイド.lnk";
+    for (DWORD attributes :
+         {DWORD{FILE_ATTRIBUTE_READONLY},
+          DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}}) {
+        MakeFile(file);
+        ASSERT_TRUE(SetFileAttributesW(file.c_str(), attributes));
+        EXPECT_EQ(DeleteSilently(file), 1);
+        EXPECT_FALSE(Exists(file)) << attributes;
+    }
+    EXPECT_EQ(m_boxes.Count(), 0u);
+}
+
+TEST(LinkTest, OnlyNameSurrogateReparsePointsAreLinks)
+{
+    constexpr DWORD kReparseFolder = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    EXPECT_TRUE(win32::IsLinkReparsePoint(kReparseFolder, IO_REPARSE_TAG_MOUNT_POINT));
+    EXPECT_TRUE(win32::IsLinkReparsePoint(FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_SYMLINK));
+    // Cloud placeholders and deduplicated files are the files themselves.
+    EXPECT_FALSE(win32::IsLinkReparsePoint(kReparseFolder, 0x9000101A));
+    EXPECT_FALSE(win32::IsLinkReparsePoint(FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_DEDUP));
+    // Wine lists its links with no tag: an unknown tag counts as a link.
+    EXPECT_TRUE(win32::IsLinkReparsePoint(kReparseFolder, 0));
+    EXPECT_FALSE(win32::IsLinkReparsePoint(FILE_ATTRIBUTE_DIRECTORY, IO_REPARSE_TAG_SYMLINK));
 }
 
 TEST_F(FolderTreeTest, PathsLongerThanMaxPathAreDeletedAndCountedCompletely)

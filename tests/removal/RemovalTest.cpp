@@ -377,9 +377,9 @@ TEST_P(LockedFileRemovalTest, TheAnswerDecidesHowTheRemovalEnds)
     EXPECT_EQ(FinalBox(), CString(a.finalBox));
     const std::vector<RecordedBox> boxes = BoxesAfterStart();
     ASSERT_EQ(boxes.size(), 4u);
-    // The lower-cased path as surveyed, down to the folder the engine found as stored on disk.
+    // The path exactly as confirmed (lower-cased), with the file's name as stored on disk.
     EXPECT_EQ(boxes[2].text,
-              CString("c:\\program files\\northstage\\TeaAtlasData\\file0.datがロック中です。"));
+              CString("c:\\program files\\northstage\\teaatlasdata\\file0.datがロック中です。"));
     EXPECT_EQ(boxes[2].owner, m_dialog->Window());
     lock.Release();
     EXPECT_EQ(fixture::Exists(product.AppFolder() + L"\\file0.dat"), a.answer != IDRETRY);

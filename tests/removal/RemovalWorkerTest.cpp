@@ -270,17 +270,15 @@ TEST_F(RemovalWorkerTest, AFolderThatCannotBeListedEndsWithTheFailedBox)
     for (int i = 0; i < 3; ++i)
         fixture::MakeFile(m_root / (L"app\\sub\\f" + std::to_wstring(i)));
     Find(SLOT_APP_FOLDER, m_root / L"app", 3);
-    // The folder disappears between its lookup and its listing: its status line is the moment.
-    m_window.OnMessage([&](const RecordedMessage& m) {
-        if (m.message == UM_STATUS_TEXT && m.status.Find("sub") >= 0)
-            MoveFileW((m_root / L"app\\sub").c_str(), (m_root / L"moved").c_str());
-    });
+    // Another program holds the sub-folder without sharing it: it cannot be opened for listing.
+    fixture::LockedFile lock(m_root / L"app\\sub");
     Run();
+    lock.Release();
     EXPECT_EQ(m_window.Messages(UM_DONE_FAILED).size(), 1u);
     EXPECT_TRUE(m_window.Messages(UM_DONE_CANCELLED).empty());
     EXPECT_EQ(m_window.Messages().back().message, static_cast<UINT>(UM_DONE_FAILED));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, L"Machine"));
-    EXPECT_TRUE(fixture::Exists(m_root / L"moved\\f0"));
+    EXPECT_TRUE(fixture::Exists(m_root / L"app\\sub\\f0"));
 }
 
 TEST(RemoveEmptyParentFolderTest, KeepsAnEmptyProgramsFolderWhateverItsLetterCase)

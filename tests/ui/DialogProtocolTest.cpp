@@ -138,6 +138,34 @@ TEST_F(DialogProtocolTest, StatusTextCopiesTheJobTextIntoTheSelectedLine)
     EXPECT_EQ(TextOf(m_dialog.Control(IDC_STATUS1)), L"ショートカット（スタートメニュー）の削除");
 }
 
+TEST_F(DialogProtocolTest, AStreamOfProgressIsDrawnAtItsEndAndLeavesHiddenBarsHidden)
+{
+    // Line 2 and bar 2 are drawn at a readable pace, not per message: what the messages set must
+    // still be there at once, come back on screen, and a hide must not be undone by a late redraw.
+    HWND dlg = m_dialog.Window();
+    HWND line2 = m_dialog.Control(IDC_STATUS2);
+    HWND bar2 = m_dialog.Control(IDC_PROGRESS2);
+    PostMessageW(dlg, UM_PROGRESS_RANGE, 500, 2);
+    PostMessageW(dlg, UM_SHOW_PROGRESS, 0, 2);
+    for (int i = 1; i <= 300; ++i) {
+        m_dialog.Dialog().m_job.m_strStatus.Format("削除フォルダ: C:\\地図\\%d", i);
+        SendMessageW(dlg, UM_STATUS_TEXT, 0, 2);
+        PostMessageW(dlg, UM_PROGRESS_POS, static_cast<WPARAM>(i), 2);
+    }
+    EXPECT_EQ(TextOf(line2), L"削除フォルダ: C:\\地図\\300");
+    m_dialog.Flush();
+    EXPECT_EQ(BarPos(bar2), 300);
+    EXPECT_TRUE(fixture::WaitUntil([&] { return IsWindowVisible(line2) && IsWindowVisible(bar2); }, 3000));
+
+    PostMessageW(dlg, UM_PROGRESS_POS, 310, 2);
+    PostMessageW(dlg, UM_HIDE_PROGRESS, 0, 2);
+    m_dialog.Flush();
+    EXPECT_FALSE(IsWindowVisible(bar2));
+    Sleep(600); // past two ticks of the repaint timer
+    EXPECT_FALSE(IsWindowVisible(bar2));
+    EXPECT_EQ(BarPos(bar2), 310);
+}
+
 TEST_F(DialogProtocolTest, CancelButtonOnlyRaisesTheFlag)
 {
     EnableWindow(m_dialog.Control(IDC_CANCEL_REMOVAL), TRUE);

@@ -217,8 +217,26 @@ TempFolder::TempFolder()
 {
     static int s_count = 0;
     m_path = L"C:\\sctest\\" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++s_count);
-    RemoveTree(m_path);
+    RemoveEverything(m_path);
     MakeFolder(m_path);
+}
+
+TempFolder::~TempFolder()
+{
+    RemoveEverything(m_path);
+}
+
+void RemoveEverything(const std::wstring& path)
+{
+    RemoveTree(path);
+    if (!Exists(path))
+        return;
+    // What Wine cannot remove itself, such as a directory link whose target is gone, goes through
+    // the Unix "rm -rf", which follows no link. Left behind, it would meet a later test whose
+    // process got the same id.
+    const std::wstring unixPath = UnixPath(path);
+    if (!unixPath.empty() && StartUnixCommand(L"/bin/rm -rf \"" + unixPath + L"\""))
+        WaitUntil([&] { return !Exists(path); });
 }
 
 bool StartUnixCommand(std::wstring command)
@@ -248,6 +266,24 @@ bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target)
     const bool made = WaitUntil([&] { return Exists(link); });
     return (made && (GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)) ||
            Fail(L"no link was made at " + link, 0);
+}
+
+bool SwapForDirectoryLink(const std::wstring& folder, const std::wstring& movedTo, const std::wstring& target)
+{
+    const std::wstring unixFolder = UnixPath(folder);
+    const std::wstring unixTarget = UnixPath(target);
+    const size_t slash = movedTo.find_last_of(L'\\');
+    if (unixFolder.empty() || unixTarget.empty() || slash == std::wstring::npos)
+        return Fail(L"no Unix path for " + folder + L": not running under Wine", 0);
+    const std::wstring unixMovedTo = UnixPath(movedTo.substr(0, slash)) + L"/" + movedTo.substr(slash + 1);
+    // One shell command, so that the name is without a folder only for the moment between the two.
+    if (!StartUnixCommand(L"/bin/sh -c \"mv '" + unixFolder + L"' '" + unixMovedTo + L"' && ln -s '" +
+                          unixTarget + L"' '" + unixFolder + L"'\""))
+        return false;
+    return WaitUntil([&] {
+        const DWORD attributes = GetFileAttributesW(LongPath(folder).c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    });
 }
 
 DosDeviceLink::DosDeviceLink(const std::wstring& name, const std::wstring& target, const std::wstring& probe)
@@ -335,7 +371,8 @@ ScopedShellFolder::~ScopedShellFolder()
 }
 
 LockedFile::LockedFile(const std::wstring& path)
-    : m_handle(CreateFileW(LongPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
+    : m_handle(CreateFileW(LongPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr))
 {
     if (m_handle == INVALID_HANDLE_VALUE)
         Fail(L"cannot lock " + path, GetLastError());

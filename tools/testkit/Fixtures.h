@@ -35,12 +35,15 @@ std::wstring LongPath(const std::wstring& path); // the "\\?\" form of an absolu
 // Number of files below a folder (0 for a file or a missing path).
 int CountFiles(const std::wstring& folder);
 
+// RemoveTree, and then from the Unix side whatever Wine could not remove.
+void RemoveEverything(const std::wstring& path);
+
 // A folder of its own under C:\sctest, removed with its content at the end.
 class TempFolder
 {
 public:
     TempFolder();
-    ~TempFolder() { RemoveTree(m_path); }
+    ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
@@ -59,6 +62,11 @@ bool StartUnixCommand(std::wstring command);
 // junction: a directory with the reparse-point attribute). Never make links to files: Wine shows
 // them as plain files and deleting one deletes its target.
 bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target);
+
+// Moves folder to movedTo and puts a directory link to target in its place, from the Unix side
+// (Wine cannot swap a folder for a link itself). False when the link did not appear.
+[[nodiscard]] bool SwapForDirectoryLink(const std::wstring& folder, const std::wstring& movedTo,
+                                        const std::wstring& target);
 
 // A name in the Wine prefix's dosdevices folder that maps to a Windows folder while the object
 // lives: a drive letter ("s:", as a subst drive) or a share ("unc/localhost/c$" is
@@ -115,7 +123,8 @@ template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs =
     return true;
 }
 
-// A file held open with share mode 0: another process's open file, as the deletion meets it.
+// A file or folder held open with share mode 0: another process's open file, as the deletion
+// meets it. A folder so held cannot be opened for listing.
 class LockedFile
 {
 public:
