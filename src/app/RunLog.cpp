@@ -8,17 +8,6 @@
 
 namespace {
 
-std::string Utf8(const std::wstring& text)
-{
-    if (text.empty())
-        return std::string();
-    const int count = static_cast<int>(text.size());
-    const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), count, nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<size_t>(needed), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), count, result.data(), needed, nullptr, nullptr);
-    return result;
-}
-
 bool WriteAll(HANDLE file, const std::string& bytes)
 {
     DWORD written = 0;
@@ -61,7 +50,7 @@ void CRunLog::Write(const std::wstring& line)
     char stamp[32];
     std::snprintf(stamp, sizeof(stamp), "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth, now.wDay,
                   now.wHour, now.wMinute, now.wSecond);
-    WriteAll(m_file.Get(), stamp + Utf8(line) + "\r\n");
+    WriteAll(m_file.Get(), stamp + win32::ToUtf8(line) + "\r\n");
 }
 
 void CRunLog::Write(const CString& line)

@@ -44,6 +44,17 @@ CString Narrow(const wchar_t* text, bool* lossy)
     return Narrow(text, text ? wcslen(text) : 0, lossy);
 }
 
+std::string ToUtf8(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    const int count = static_cast<int>(text.size());
+    const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), count, nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<size_t>(needed), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), count, result.data(), needed, nullptr, nullptr);
+    return result;
+}
+
 namespace {
 
 bool IsSeparator(wchar_t c)

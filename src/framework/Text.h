@@ -22,6 +22,9 @@ CString Narrow(const wchar_t* text, size_t length, bool* lossy = nullptr);
 CString Narrow(const std::wstring& text, bool* lossy = nullptr);
 CString Narrow(const wchar_t* text, bool* lossy = nullptr);
 
+// UTF-16 to UTF-8, for what the program writes for other programs to read (its log, its output).
+std::string ToUtf8(const std::wstring& text);
+
 // The form of a path handed to the file-system W functions. An absolute drive path ("C:\...")
 // or UNC path is normalised (".", "..", "/" resolved) and given the "\\?\" prefix, which lifts
 // the MAX_PATH limit; any other path is only converted.

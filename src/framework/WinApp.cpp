@@ -1,7 +1,5 @@
 #include "framework/WinApp.h"
 
-#include "framework/DllSearch.h"
-
 #include <commctrl.h>
 
 namespace {
@@ -33,18 +31,9 @@ CWinApp* AfxGetApp()
 
 int AfxWinMain()
 {
-    // Before anything can make Windows load a DLL on demand.
-    win32::RestrictDllSearchToSystem();
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    CWinApp* app = AfxGetApp();
-    if (!app || !app->InitInstance())
-        return 0;
-    // Only an application that keeps running after InitInstance would need a message loop here.
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
+    if (CWinApp* app = AfxGetApp())
+        app->InitInstance();
+    return 0;
 }

@@ -1,5 +1,6 @@
-// CWinApp: the application object. The process entry (AfxWinMain) calls its InitInstance; when
-// that returns FALSE the process ends with no message loop of its own.
+// CWinApp: the application object. The process entry (AfxWinMain) calls its InitInstance, which
+// runs the program's modal dialog; when it returns, the process ends: there is no message loop of
+// the application's own.
 #pragma once
 
 #include "framework/Wnd.h"
@@ -18,6 +19,6 @@ public:
 };
 
 CWinApp* AfxGetApp();
-// Restricts the DLL search to the system folder, loads the common controls (the progress bars need them),
-// then runs the application object.
+// Loads the common controls (the progress bars need them), then runs the application object's
+// InitInstance, inside which the whole program runs; the process then ends with 0.
 int AfxWinMain();

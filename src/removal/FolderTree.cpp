@@ -4,7 +4,7 @@
 #include "framework/NtFile.h"
 #include "framework/Text.h"
 #include "framework/Wnd.h"
-#include "ui/Messages.h"
+#include "removal/RemovalMessages.h"
 
 #include <string>
 
@@ -14,8 +14,6 @@ using win32::DirectoryEntry;
 using win32::DirectoryListing;
 using win32::NtFile;
 using win32::OpenAs;
-
-thread_local TreeStop t_lastStop = TreeStop::None;
 
 // The status line holds 40 characters with the terminator.
 constexpr int kStatusPathChars = 40;
@@ -101,8 +99,10 @@ enum class Opened
 
 // The handle, not the name, decides "a folder and not a link": what is checked here is what is
 // then listed and removed, whatever happens to the name meanwhile.
-Opened CheckFolder(NtFile& folder, DWORD error)
+Opened CheckFolder(NtFile& folder, DWORD error, DWORD* pError)
 {
+    if (pError)
+        *pError = error;
     if (error)
         return IsGone(error) ? Opened::Gone : Opened::Failed;
     DWORD attributes = 0;
@@ -116,20 +116,21 @@ Opened CheckFolder(NtFile& folder, DWORD error)
 
 // A folder that another program uses as its current folder is shared without delete access: it is
 // opened for listing all the same, and its own removal at the end then fails quietly.
-Opened OpenFolder(NtFile& folder, const std::wstring& path, DWORD access)
+Opened OpenFolder(NtFile& folder, const std::wstring& path, DWORD access, DWORD* pError = nullptr)
 {
     DWORD error = folder.Open(path, access, OpenAs::Folder);
     if (error == ERROR_SHARING_VIOLATION && (access & DELETE))
         error = folder.Open(path, access & ~DELETE, OpenAs::Folder);
-    return CheckFolder(folder, error);
+    return CheckFolder(folder, error, pError);
 }
 
-Opened OpenFolderIn(NtFile& folder, const NtFile& parent, const DirectoryEntry& entry, DWORD access)
+Opened OpenFolderIn(NtFile& folder, const NtFile& parent, const DirectoryEntry& entry, DWORD access,
+                    DWORD* pError = nullptr)
 {
     DWORD error = folder.OpenIn(parent, entry.name, entry.nameLength, access, OpenAs::Folder);
     if (error == ERROR_SHARING_VIOLATION && (access & DELETE))
         error = folder.OpenIn(parent, entry.name, entry.nameLength, access & ~DELETE, OpenAs::Folder);
-    return CheckFolder(folder, error);
+    return CheckFolder(folder, error, pError);
 }
 
 // A link is removed as itself; what it points to is never touched. One that cannot be removed is
@@ -168,40 +169,36 @@ std::wstring ChildPath(const std::wstring& folder, const DirectoryEntry& entry)
     return path;
 }
 
-// Abort, Retry or Ignore for a file that cannot be written back or removed. Here and on the status
-// line, and nowhere else, a character code page 932 lacks shows as '?'.
-int AskAboutLockedFile(const std::wstring& path, HWND hWndReport)
+class Run
 {
-    return ShowMessageBox(hWndReport, win32::Narrow(path) + "がロック中です。", kAppTitle,
-                          MB_ABORTRETRYIGNORE | MB_ICONQUESTION | MB_DEFBUTTON2);
-}
+public:
+    Run(const TreeRun& run, CLockedFileHandler& lockedFiles) : m_run(run), m_lockedFiles(lockedFiles) {}
 
-struct Run
-{
-    HWND hWndReport;
-    uint64_t* pFilesDone;
-    uint32_t nReportStep;
-    const CancelFlag* pCancel;
-    CString* pStatusText;
-    UINT uMsgCancelled;
-    UINT uMsgProgress;
-    UINT uMsgStatus;
+    int DeleteTree(const CString& strPath);
+    const TreeOutcome& Outcome() const { return m_outcome; }
 
-    bool Reporting() const { return hWndReport != nullptr; }
+private:
+    bool Reporting() const { return m_run.hWndReport != nullptr; }
 
-    int Stop(TreeStop reason) const
+    // The one way out of a run that stopped: a cancellation or an Abort is told to the window of a
+    // reporting run, a listing failure to nobody.
+    int Stop(TreeStop reason, DWORD error = 0)
     {
-        if (reason != TreeStop::ListingFailed && hWndReport)
-            PostMessageW(hWndReport, uMsgCancelled, 0, 0);
-        t_lastStop = reason;
+        m_outcome.finished = false;
+        m_outcome.stop = reason;
+        m_outcome.error = error;
+        if (reason != TreeStop::ListingFailed && m_run.hWndReport) {
+            PostMessageW(m_run.hWndReport, m_run.uMsgCancelled, 0, 0);
+            m_outcome.told = true;
+        }
         return 0;
     }
 
-    // Runs remove until it gives 0, asking the user after each failure. False on Abort.
-    template <class PathOf, class Remove> bool RemoveWithPrompt(PathOf pathOf, Remove remove) const
+    // Runs remove until it gives 0, asking after each failure. False on Abort.
+    template <class PathOf, class Remove> bool RemoveWithPrompt(PathOf pathOf, Remove remove)
     {
-        while (remove() != 0) {
-            const int answer = AskAboutLockedFile(pathOf(), hWndReport);
+        for (DWORD error; (error = remove()) != 0;) {
+            const int answer = m_lockedFiles.OnLockedFile(pathOf(), error, m_run.hWndReport);
             if (answer == IDABORT)
                 return false;
             if (answer != IDRETRY)
@@ -215,26 +212,32 @@ struct Run
     {
         if (!Reporting())
             return true;
-        const uint64_t done = ++*pFilesDone;
-        if (nReportStep == 0 || done % nReportStep != 0)
+        const uint64_t done = ++*m_run.pFilesDone;
+        if (m_run.nReportStep == 0 || done % m_run.nReportStep != 0)
             return true;
-        if (pCancel && pCancel->load() == 1)
+        if (m_run.pCancel && m_run.pCancel->load() == 1)
             return false;
-        PostMessageW(hWndReport, uMsgProgress, static_cast<WPARAM>(static_cast<uint32_t>(done)), 2);
+        PostMessageW(m_run.hWndReport, m_run.uMsgProgress, static_cast<WPARAM>(static_cast<uint32_t>(done)),
+                     2);
         return true;
     }
 
+    // Here and in the locked-file prompt, and nowhere else, a character code page 932 lacks shows
+    // as '?'.
     void ShowFolder(const std::wstring& folder) const
     {
-        *pStatusText = "削除フォルダ: " + CompactPath(win32::Narrow(folder), kStatusPathChars);
-        SendMessageW(hWndReport, uMsgStatus, 0, 2);
+        *m_run.pStatusText = "削除フォルダ: " + CompactPath(win32::Narrow(folder), kStatusPathChars);
+        SendMessageW(m_run.hWndReport, m_run.uMsgStatus, 0, 2);
     }
 
-    int DeleteTree(const CString& strPath) const;
-    int DeleteFolder(const NtFile& folder, const std::wstring& path) const;
+    int DeleteFolder(const NtFile& folder, const std::wstring& path);
+
+    const TreeRun& m_run;
+    CLockedFileHandler& m_lockedFiles;
+    TreeOutcome m_outcome;
 };
 
-int Run::DeleteTree(const CString& strPath) const
+int Run::DeleteTree(const CString& strPath)
 {
     LookedUp found;
     if (!LookUp(strPath, found))
@@ -250,7 +253,8 @@ int Run::DeleteTree(const CString& strPath) const
     }
     if (found.IsDirectory()) {
         NtFile folder;
-        switch (OpenFolder(folder, longPath, kFolderAccess)) {
+        DWORD error = 0;
+        switch (OpenFolder(folder, longPath, kFolderAccess, &error)) {
         case Opened::Folder:
             return DeleteFolder(folder, path);
         case Opened::Link:
@@ -261,7 +265,7 @@ int Run::DeleteTree(const CString& strPath) const
         case Opened::Failed:
             break;
         }
-        return Stop(TreeStop::ListingFailed);
+        return Stop(TreeStop::ListingFailed, error);
     }
 
     // A single file (a shortcut) is neither counted nor reported, but has its attributes cleared
@@ -279,7 +283,7 @@ int Run::DeleteTree(const CString& strPath) const
 }
 
 // folder is open and known to be a folder, not a link; it stays open until it is removed itself.
-int Run::DeleteFolder(const NtFile& folder, const std::wstring& path) const
+int Run::DeleteFolder(const NtFile& folder, const std::wstring& path)
 {
     if (Reporting())
         ShowFolder(path);
@@ -298,7 +302,8 @@ int Run::DeleteFolder(const NtFile& folder, const std::wstring& path) const
         }
         if (entry.IsDirectory()) {
             NtFile child;
-            switch (OpenFolderIn(child, folder, entry, kFolderAccess)) {
+            DWORD error = 0;
+            switch (OpenFolderIn(child, folder, entry, kFolderAccess, &error)) {
             case Opened::Folder:
                 if (!DeleteFolder(child, ChildPath(path, entry)))
                     return 0;
@@ -310,7 +315,7 @@ int Run::DeleteFolder(const NtFile& folder, const std::wstring& path) const
             case Opened::Gone:
                 break;
             case Opened::Failed:
-                return Stop(TreeStop::ListingFailed);
+                return Stop(TreeStop::ListingFailed, error);
             }
             continue;
         }
@@ -331,7 +336,7 @@ int Run::DeleteFolder(const NtFile& folder, const std::wstring& path) const
             return Stop(TreeStop::Cancelled);
     }
     if (listing.Error())
-        return Stop(TreeStop::ListingFailed);
+        return Stop(TreeStop::ListingFailed, listing.Error());
     // A folder that still holds something (an ignored file) refuses and stays, silently.
     (void)folder.MarkForDeletion();
     return 1;
@@ -369,19 +374,34 @@ int CountFolder(const NtFile& folder, int* pFileCount, int* pFolderCount)
 
 } // namespace
 
+int CLockedFilePrompt::OnLockedFile(const std::wstring& path, DWORD, HWND owner)
+{
+    return ShowMessageBox(owner, win32::Narrow(path) + "がロック中です。", kAppTitle,
+                          MB_ABORTRETRYIGNORE | MB_ICONQUESTION | MB_DEFBUTTON2);
+}
+
+TreeOutcome DeleteTree(const CString& strPath, const TreeRun& run)
+{
+    CLockedFilePrompt prompt;
+    Run tree(run, run.pLockedFiles ? *run.pLockedFiles : prompt);
+    tree.DeleteTree(strPath);
+    return tree.Outcome();
+}
+
 int DeleteFolderTree(const CString& strPath, HWND hWndReport, uint64_t* pFilesDone, uint32_t nReportStep,
                      const CancelFlag* pCancel, CString* pStatusText, UINT uMsgCancelled, UINT uMsgProgress,
                      UINT uMsgStatus)
 {
-    t_lastStop = TreeStop::None;
-    const Run run{hWndReport,  pFilesDone,    nReportStep,  pCancel,
-                  pStatusText, uMsgCancelled, uMsgProgress, uMsgStatus};
-    return run.DeleteTree(strPath);
-}
-
-TreeStop LastTreeStop()
-{
-    return t_lastStop;
+    TreeRun run;
+    run.hWndReport = hWndReport;
+    run.pFilesDone = pFilesDone;
+    run.nReportStep = nReportStep;
+    run.pCancel = pCancel;
+    run.pStatusText = pStatusText;
+    run.uMsgCancelled = uMsgCancelled;
+    run.uMsgProgress = uMsgProgress;
+    run.uMsgStatus = uMsgStatus;
+    return DeleteTree(strPath, run).finished ? 1 : 0;
 }
 
 int CountFilesInTree(CString strFolder, int* pFileCount, int* pFolderCount)

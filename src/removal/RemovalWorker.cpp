@@ -9,7 +9,7 @@
 #include "removal/ProtectedFolders.h"
 #include "removal/RegistryRemoval.h"
 #include "removal/RemovalJob.h"
-#include "ui/Messages.h"
+#include "removal/RemovalMessages.h"
 
 #include <shlobj.h>
 
@@ -37,51 +37,54 @@ struct RegistryStep
 {
     CString RemovalJob::*key;
     HKEY root;
-    const char* failureFormat;
     bool optional; // skipped when the key is empty
 };
 
 const RegistryStep kRegistrySteps[] = {
-    {&RemovalJob::m_strMachineKey, HKEY_LOCAL_MACHINE,
-     "レジストリの削除に失敗しました。\n\nHKEY_LOCAL_MACHINE\\%s", false},
-    {&RemovalJob::m_strExtraMachineKey, HKEY_LOCAL_MACHINE,
-     "レジストリの削除に失敗しました。\n\nHKEY_LOCAL_MACHINE\\%s", true},
-    {&RemovalJob::m_strUninstallKey, HKEY_LOCAL_MACHINE,
-     "レジストリの削除に失敗しました。\n\nHKEY_LOCAL_MACHINE\\%s", false},
-    {&RemovalJob::m_strUserKey, HKEY_CURRENT_USER,
-     "レジストリの削除に失敗しました。\n\nHKEY_CURRENT_USER\\%s", false},
+    {&RemovalJob::m_strMachineKey, HKEY_LOCAL_MACHINE, false},
+    {&RemovalJob::m_strExtraMachineKey, HKEY_LOCAL_MACHINE, true},
+    {&RemovalJob::m_strUninstallKey, HKEY_LOCAL_MACHINE, false},
+    {&RemovalJob::m_strUserKey, HKEY_CURRENT_USER, false},
 };
 
 class Worker
 {
 public:
-    explicit Worker(RemovalJob& job) : m_job(job) {}
+    Worker(RemovalJob& job, CRemovalReport& report) : m_job(job), m_report(report) {}
 
-    void Run();
+    RemovalEnd Run();
 
 private:
+    HWND Window() const { return m_report.ProgressWindow(); }
+    // Without a window there is nobody to tell: nothing is posted.
     void Post(UINT message, WPARAM wParam, LPARAM lParam) const
     {
-        PostMessageW(m_job.m_hDlg, message, wParam, lParam);
+        if (Window())
+            PostMessageW(Window(), message, wParam, lParam);
     }
     // The dialog copies the text before the send returns.
     void ShowStatus(const CString& text, LPARAM line)
     {
         m_job.m_strStatus = text;
-        SendMessageW(m_job.m_hDlg, UM_STATUS_TEXT, 0, line);
+        if (Window())
+            SendMessageW(Window(), UM_STATUS_TEXT, 0, line);
     }
 
+    // False when the removal ends with this step; m_end then says how.
     bool RunFileStep(const FileStep& step);
-    bool DeleteSilently(RemovalSlot slot);
-    bool DeleteApplicationFolder();
+    TreeOutcome DeleteSilently(RemovalSlot slot);
+    TreeOutcome DeleteApplicationFolder();
     bool RunRegistryStep(const RegistryStep& step);
-    // The final message for a stop the engine did not tell the dialog of itself.
-    void EndAfterStop(TreeStop reason) const;
+    // The one place that decides how the removal ended and tells the window, unless the engine
+    // already has (it posts the cancellation of a reporting run itself).
+    RemovalEnd End(RemovalEnd end, bool alreadyTold);
 
     RemovalJob& m_job;
+    CRemovalReport& m_report;
+    RemovalEnd m_end = RemovalEnd::Done;
 };
 
-void Worker::Run()
+RemovalEnd Worker::Run()
 {
     m_job.m_nStepTotal = 0;
     for (BOOL found : m_job.m_bFound) {
@@ -95,61 +98,73 @@ void Worker::Run()
 
     for (const FileStep& step : kFileSteps) {
         if (m_job.m_bFound[step.slot] && !RunFileStep(step))
-            return;
+            return m_end;
     }
     for (const RegistryStep& step : kRegistrySteps) {
         if (!RunRegistryStep(step))
-            return;
+            return End(RemovalEnd::Failed, false);
     }
 
-    m_job.m_strStatus.Empty();
-    SendMessageW(m_job.m_hDlg, UM_STATUS_TEXT, 0, 1);
-    SendMessageW(m_job.m_hDlg, UM_STATUS_TEXT, 0, 2);
+    ShowStatus(CString(), 1);
+    ShowStatus(CString(), 2);
     Post(UM_HIDE_PROGRESS, 0, 1);
     Post(UM_HIDE_PROGRESS, 0, 2);
     Post(UM_DISABLE_CANCEL, 0, 0);
-    Post(UM_DONE_OK, 0, 0);
+    return End(RemovalEnd::Done, false);
 }
 
 bool Worker::RunFileStep(const FileStep& step)
 {
     ShowStatus(step.status, 1);
     ShowStatus(CString(), 2);
-    const bool goOn = step.slot == SLOT_APP_FOLDER ? DeleteApplicationFolder() : DeleteSilently(step.slot);
-    if (!goOn)
+    const CString& target = m_job.m_strTarget[step.slot];
+    m_report.OnPieceStart(step.slot, target);
+    const TreeOutcome outcome =
+        step.slot == SLOT_APP_FOLDER ? DeleteApplicationFolder() : DeleteSilently(step.slot);
+    m_report.OnPieceEnd(step.slot, target, outcome);
+    if (!outcome.finished) {
+        // Every removal ends with one box that says how it ended: an Abort in a silent step is a
+        // cancellation, a folder that could not be listed a failure.
+        End(outcome.stop == TreeStop::ListingFailed ? RemovalEnd::Failed : RemovalEnd::Cancelled,
+            outcome.told);
         return false;
+    }
+    if (step.slot != SLOT_APP_FOLDER) {
+        if (step.slot == SLOT_START_MENU)
+            RemoveEmptyParentFolder(target);
+        Sleep(kStepPauseMs);
+    }
     ++m_job.m_nStepDone;
     Post(UM_PROGRESS_POS, static_cast<WPARAM>(m_job.m_nStepDone), 1);
     return true;
 }
 
-bool Worker::DeleteSilently(RemovalSlot slot)
+TreeOutcome Worker::DeleteSilently(RemovalSlot slot)
 {
-    if (!DeleteFolderTree(m_job.m_strTarget[slot], nullptr, nullptr, 0, nullptr, &m_job.m_strStatus, 0, 0,
-                          0)) {
-        EndAfterStop(LastTreeStop());
-        return false;
-    }
-    if (slot == SLOT_START_MENU)
-        RemoveEmptyParentFolder(m_job.m_strTarget[slot]);
-    Sleep(kStepPauseMs);
-    return true;
+    TreeRun run;
+    run.pStatusText = &m_job.m_strStatus;
+    run.pLockedFiles = &m_report;
+    return DeleteTree(m_job.m_strTarget[slot], run);
 }
 
-bool Worker::DeleteApplicationFolder()
+TreeOutcome Worker::DeleteApplicationFolder()
 {
     m_job.m_nFileTotal = m_job.m_nTargetFiles[SLOT_APP_FOLDER];
     Post(UM_PROGRESS_RANGE, static_cast<WPARAM>(m_job.m_nFileTotal), 2);
     m_job.m_nFileDone = 0;
-    if (!DeleteFolderTree(m_job.m_strTarget[SLOT_APP_FOLDER], m_job.m_hDlg, &m_job.m_nFileDone,
-                          static_cast<uint32_t>(m_job.m_nReportInterval), &m_job.m_bCancel,
-                          &m_job.m_strStatus, UM_DONE_CANCELLED, UM_PROGRESS_POS, UM_STATUS_TEXT)) {
-        // After a cancel or an Abort the engine has already posted UM_DONE_CANCELLED.
-        if (LastTreeStop() == TreeStop::ListingFailed)
-            EndAfterStop(TreeStop::ListingFailed);
-        return false;
-    }
-    return true;
+    if (!Window())
+        return DeleteSilently(SLOT_APP_FOLDER);
+    TreeRun run;
+    run.hWndReport = Window();
+    run.pFilesDone = &m_job.m_nFileDone;
+    run.nReportStep = static_cast<uint32_t>(m_job.m_nReportInterval);
+    run.pCancel = &m_job.m_bCancel;
+    run.pStatusText = &m_job.m_strStatus;
+    run.uMsgCancelled = UM_DONE_CANCELLED;
+    run.uMsgProgress = UM_PROGRESS_POS;
+    run.uMsgStatus = UM_STATUS_TEXT;
+    run.pLockedFiles = &m_report;
+    return DeleteTree(m_job.m_strTarget[SLOT_APP_FOLDER], run);
 }
 
 bool Worker::RunRegistryStep(const RegistryStep& step)
@@ -157,28 +172,51 @@ bool Worker::RunRegistryStep(const RegistryStep& step)
     const CString& key = m_job.*step.key;
     if (step.optional && key.IsEmpty())
         return true;
-    if (DeleteRegistryKey(step.root, key))
-        return true;
-    CString text;
-    text.Format(step.failureFormat, key.GetString());
-    ShowMessageBox(m_job.m_hDlg, text, kAppTitle, MB_ICONERROR);
-    Post(UM_DONE_FAILED, 0, 0);
-    return false;
+    const bool deleted = DeleteRegistryKey(step.root, key) == 1;
+    m_report.OnKeyEnd(step.root, key, deleted);
+    if (!deleted)
+        m_report.OnKeyFailed(step.root, key);
+    return deleted;
 }
 
-void Worker::EndAfterStop(TreeStop reason) const
+RemovalEnd Worker::End(RemovalEnd end, bool alreadyTold)
 {
-    // Every removal ends with one box that says how it ended: an Abort in a silent step is a
-    // cancellation, a folder that could not be listed a failure.
-    Post(reason == TreeStop::Aborted || reason == TreeStop::Cancelled ? UM_DONE_CANCELLED : UM_DONE_FAILED, 0,
-         0);
+    m_end = end;
+    if (!alreadyTold) {
+        const UINT message = end == RemovalEnd::Done        ? UM_DONE_OK
+                             : end == RemovalEnd::Cancelled ? UM_DONE_CANCELLED
+                                                            : UM_DONE_FAILED;
+        Post(message, 0, 0);
+    }
+    return end;
 }
 
 } // namespace
 
+int CWindowReport::OnLockedFile(const std::wstring& path, DWORD error, HWND owner)
+{
+    return CLockedFilePrompt().OnLockedFile(path, error, owner);
+}
+
+void CWindowReport::OnKeyFailed(HKEY root, const CString& key)
+{
+    CString text;
+    text.Format(root == HKEY_CURRENT_USER ? "レジストリの削除に失敗しました。\n\nHKEY_CURRENT_USER\\%s"
+                                          : "レジストリの削除に失敗しました。\n\nHKEY_LOCAL_MACHINE\\%s",
+                key.GetString());
+    ShowMessageBox(m_hWnd, text, kAppTitle, MB_ICONERROR);
+}
+
+RemovalEnd RunRemoval(RemovalJob& job, CRemovalReport& report)
+{
+    return Worker(job, report).Run();
+}
+
 DWORD WINAPI RemovalThreadProc(LPVOID pParam)
 {
-    Worker(*static_cast<RemovalJob*>(pParam)).Run();
+    auto& job = *static_cast<RemovalJob*>(pParam);
+    CWindowReport report(job.m_hDlg);
+    RunRemoval(job, report);
     return 0;
 }
 

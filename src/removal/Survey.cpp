@@ -141,7 +141,7 @@ void SurveyAppFolder(RemovalJob& job, const CProductEntry& entry, const CProtect
 
 } // namespace
 
-void SurveyRemoval(const CProductEntry& entry, RemovalJob& job)
+void SurveyRemoval(const CProductEntry& entry, RemovalJob& job, PieceState* states)
 {
     for (int slot = 0; slot < SLOT_COUNT; ++slot) {
         job.m_bFound[slot] = FALSE;
@@ -160,6 +160,15 @@ void SurveyRemoval(const CProductEntry& entry, RemovalJob& job)
     job.m_strExtraMachineKey = entry.GetExtraMachineKey();
     job.m_strUserKey = entry.GetUserKey();
     job.m_strUninstallKey = UninstallKeyPath(entry.GetUninstallGuid());
+
+    if (!states)
+        return;
+    // A piece that is there but was not taken was refused by the protection check.
+    for (int slot = 0; slot < SLOT_COUNT; ++slot) {
+        states[slot] = job.m_bFound[slot]              ? PieceState::Found
+                       : Exists(job.m_strTarget[slot]) ? PieceState::Protected
+                                                       : PieceState::Absent;
+    }
 }
 
 bool AnythingFound(const RemovalJob& job)

@@ -6,8 +6,6 @@
 
 #include <algorithm>
 
-const char kAppTitle[] = "ルミナGOシリーズの削除";
-
 namespace {
 
 constexpr UINT_PTR kRepaintTimer = 1;

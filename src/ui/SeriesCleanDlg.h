@@ -5,7 +5,7 @@
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "removal/RemovalJob.h"
-#include "ui/Messages.h"
+#include "removal/RemovalMessages.h"
 #include "ui/resource.h"
 
 #include <vector>

@@ -1,6 +1,9 @@
 #include "app/CommandLine.h"
 #include "app/RunLog.h"
+#include "app/UnattendedRun.h"
 #include "support/Fixtures.h"
+#include "support/InstalledProduct.h"
+#include "support/PlatformSeam.h"
 
 #include <gtest/gtest.h>
 
@@ -93,4 +96,20 @@ TEST(CommandLineTest, TheLogIsUtf8WithOneByteOrderMarkAndCrlfLines)
     CRunLog nowhere;
     EXPECT_FALSE(nowhere.Open(folder / L"missing\\x.log"));
     nowhere.Write(std::wstring(L"dropped")); // must not crash
+}
+
+TEST(CommandLineTest, AStandardUserOnNtRemovesNothing)
+{
+    InstalledProduct product(7);
+    product.WithAppFolder();
+    fixture::TempFolder folder;
+    ScopedPlatform platform(1, 0);
+    const CommandLine line =
+        Parse((L"SeriesClean.exe /quiet /remove all /log \"" + (folder / L"run.log") + L"\"").c_str());
+
+    EXPECT_EQ(RunCommandLine(line), 5);
+    EXPECT_TRUE(fixture::Exists(product.AppFolder()));
+    EXPECT_TRUE(product.MachineKeyExists());
+    const std::string log = ReadBytes(folder / L"run.log");
+    EXPECT_NE(log.find("exit code 5: not an administrator\r\n"), std::string::npos);
 }

@@ -6,12 +6,15 @@
 
 namespace e2e {
 
-Program::Program()
+Program::Program() : Program(std::wstring()) {}
+
+Program::Program(const std::wstring& arguments, HANDLE stdOut)
 {
     // SERIESCLEAN_EXE is the program's Unix path, in ASCII.
     const std::string unixPath = SERIESCLEAN_EXE;
     DWORD error = 0;
-    EXPECT_TRUE(Start(drive::WindowsPath(std::wstring(unixPath.begin(), unixPath.end())), error))
+    EXPECT_TRUE(
+        Start(drive::WindowsPath(std::wstring(unixPath.begin(), unixPath.end())), error, arguments, stdOut))
         << "cannot start SeriesClean.exe, error " << error;
 }
 

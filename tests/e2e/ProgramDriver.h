@@ -24,6 +24,8 @@ class Program : public drive::Program
 {
 public:
     Program();
+    // Started with these arguments; stdOut, when given, becomes its standard output.
+    explicit Program(const std::wstring& arguments, HANDLE stdOut = nullptr);
     bool WaitForExit(DWORD timeoutMs = kTimeoutMs) { return drive::Program::WaitForExit(timeoutMs); }
     HWND WaitForWindow(const std::wstring& title, DWORD timeoutMs = kTimeoutMs) const
     {

@@ -3,7 +3,7 @@
 #include "support/Fixtures.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/RecorderWindow.h"
-#include "ui/Messages.h"
+#include "removal/RemovalMessages.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ using fixture::MakeFolder;
 class FolderTreeTest : public testing::Test
 {
 protected:
-    // A reporting run, as the worker runs the application step.
+    // A reporting run, as the worker runs the application step, through the nine-parameter entry.
     int DeleteReporting(const std::wstring& path, uint32_t step = 10)
     {
         const int result =
@@ -30,11 +30,33 @@ protected:
         return result;
     }
 
-    // A silent run, as the worker runs the other steps.
+    // A silent run, as the worker runs the other steps; m_outcome tells how it ended.
     int DeleteSilently(const std::wstring& path)
     {
-        return DeleteFolderTree(fixture::ToCp932(path), nullptr, nullptr, 0, nullptr, &m_status, 0, 0, 0);
+        TreeRun run;
+        run.pStatusText = &m_status;
+        m_outcome = DeleteTree(fixture::ToCp932(path), run);
+        return m_outcome.finished ? 1 : 0;
     }
+
+    // A reporting run whose outcome is kept in m_outcome.
+    int DeleteReportingTree(const std::wstring& path)
+    {
+        TreeRun run;
+        run.hWndReport = m_window.Handle();
+        run.pFilesDone = &m_filesDone;
+        run.nReportStep = 10;
+        run.pCancel = &m_cancel;
+        run.pStatusText = &m_status;
+        run.uMsgCancelled = UM_DONE_CANCELLED;
+        run.uMsgProgress = UM_PROGRESS_POS;
+        run.uMsgStatus = UM_STATUS_TEXT;
+        m_outcome = DeleteTree(fixture::ToCp932(path), run);
+        m_window.Flush();
+        return m_outcome.finished ? 1 : 0;
+    }
+
+    TreeOutcome m_outcome;
 
     std::vector<WPARAM> ProgressPositions()
     {
@@ -65,9 +87,9 @@ protected:
 
 TEST_F(FolderTreeTest, APathThatNamesNothingFinishesWithoutAWord)
 {
-    EXPECT_EQ(DeleteReporting(m_root / L"missing"), 1);
+    EXPECT_EQ(DeleteReportingTree(m_root / L"missing"), 1);
+    EXPECT_EQ(m_outcome.stop, TreeStop::None);
     EXPECT_TRUE(m_window.Messages().empty());
-    EXPECT_EQ(LastTreeStop(), TreeStop::None);
 }
 
 TEST_F(FolderTreeTest, ASingleFileIsRemovedUncountedAndUnreported)
@@ -139,8 +161,9 @@ TEST_F(FolderTreeTest, CancelIsSeenAtTheNextCheckpointAndKeepsTheEnclosingFolder
     MakeFiles(tree + L"\\sub", 15);
     MakeFile(tree + L"\\zlast.dat");
     m_cancel = 1;
-    EXPECT_EQ(DeleteReporting(tree), 0);
-    EXPECT_EQ(LastTreeStop(), TreeStop::Cancelled);
+    EXPECT_EQ(DeleteReportingTree(tree), 0);
+    EXPECT_EQ(m_outcome.stop, TreeStop::Cancelled);
+    EXPECT_TRUE(m_outcome.told);
     // The tenth file was removed before the flag was seen; no progress went out for it.
     EXPECT_EQ(m_filesDone, 10u);
     EXPECT_TRUE(ProgressPositions().empty());
@@ -213,8 +236,8 @@ TEST_P(LockedFileTest, TheAnswerDecidesTheRun)
             lock.Release();
         return a.answer;
     });
-    EXPECT_EQ(DeleteReporting(m_root / L"app"), a.result);
-    EXPECT_EQ(LastTreeStop(), a.result ? TreeStop::None : TreeStop::Aborted);
+    EXPECT_EQ(DeleteReportingTree(m_root / L"app"), a.result);
+    EXPECT_EQ(m_outcome.stop, a.result ? TreeStop::None : TreeStop::Aborted);
     ASSERT_EQ(m_boxes.Count(), a.prompts);
     const RecordedBox box = m_boxes.At(0);
     EXPECT_EQ(box.text, fixture::ToCp932(file) + "がロック中です。");
@@ -263,7 +286,8 @@ TEST_F(FolderTreeTest, AbortInASilentRunTellsNobody)
     fixture::LockedFile lock(file);
     m_boxes.QueueAnswer(IDABORT);
     EXPECT_EQ(DeleteSilently(m_root / L"cache"), 0);
-    EXPECT_EQ(LastTreeStop(), TreeStop::Aborted);
+    EXPECT_EQ(m_outcome.stop, TreeStop::Aborted);
+    EXPECT_FALSE(m_outcome.told);
     ASSERT_EQ(m_boxes.Count(), 1u);
     EXPECT_EQ(m_boxes.At(0).owner, nullptr);
     m_window.Flush();

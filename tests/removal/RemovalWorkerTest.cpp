@@ -5,7 +5,7 @@
 #include "support/MessageBoxRecorder.h"
 #include "support/PlatformSeam.h"
 #include "support/RecorderWindow.h"
-#include "ui/Messages.h"
+#include "removal/RemovalMessages.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>

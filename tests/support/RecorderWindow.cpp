@@ -1,6 +1,6 @@
 #include "support/RecorderWindow.h"
 
-#include "ui/Messages.h"
+#include "removal/RemovalMessages.h"
 
 #include <gtest/gtest.h>
 

@@ -34,13 +34,20 @@ Program::~Program()
         CloseHandle(m_info.hProcess);
 }
 
-bool Program::Start(const std::wstring& exePath, DWORD& error)
+bool Program::Start(const std::wstring& exePath, DWORD& error, const std::wstring& arguments, HANDLE stdOut)
 {
     std::wstring commandLine = L"\"" + exePath + L"\"";
+    if (!arguments.empty())
+        commandLine += L" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &m_info)) {
+    if (stdOut) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = stdOut;
+        startup.hStdError = stdOut;
+    }
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, stdOut != nullptr, 0, nullptr, nullptr,
+                        &startup, &m_info)) {
         error = GetLastError();
         return false;
     }

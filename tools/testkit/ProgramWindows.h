@@ -28,8 +28,10 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    // false with the error code when the process cannot be created.
-    bool Start(const std::wstring& exePath, DWORD& error);
+    // false with the error code when the process cannot be created. arguments follow the program's
+    // quoted path on its command line; stdOut, when given, is inherited as its standard output.
+    bool Start(const std::wstring& exePath, DWORD& error, const std::wstring& arguments = std::wstring(),
+               HANDLE stdOut = nullptr);
     bool Running() const;
     bool WaitForExit(DWORD timeoutMs);
     DWORD ExitCode() const;

@@ -1,6 +1,6 @@
-// The messages by which a removal reports to the main dialog. lParam 1 selects status line 1 and
-// progress bar 1, any other value line 2 and bar 2. UM_STATUS_TEXT is always sent (the sender
-// waits until the dialog has copied the job's status text); every other message is posted.
+// The messages by which a removal reports to the window that watches it (the main dialog). lParam 1 selects
+// status line 1 and progress bar 1, any other value line 2 and bar 2. UM_STATUS_TEXT is always sent (the
+// sender waits until the dialog has copied the job's status text); every other message is posted.
 #pragma once
 
 #include <windows.h>
@@ -19,5 +19,6 @@ enum : UINT
     UM_DONE_FAILED = WM_USER + 10,   // lParam: dialog result
 };
 
-// The caption of every message box of the program.
+// The caption of every message box of the program: the dialog's own and the removal's (the
+// locked-file prompt, a key that cannot be deleted).
 extern const char kAppTitle[];

@@ -1,0 +1,3 @@
+#include "removal/RemovalMessages.h"
+
+const char kAppTitle[] = "ルミナGOシリーズの削除";

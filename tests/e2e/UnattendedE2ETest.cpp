@@ -1,0 +1,276 @@
+#include "e2e/ProgramDriver.h"
+#include "support/Fixtures.h"
+#include "support/InstalledProduct.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace e2e;
+
+namespace {
+
+const wchar_t kSessionManager[] = L"System\\CurrentControlSet\\Control\\Session Manager";
+
+struct Outcome
+{
+    DWORD exitCode = STILL_ACTIVE;
+    bool showedAWindow = false;
+};
+
+// Runs SeriesClean.exe with arguments to its end, watching all the while for a window of its own.
+Outcome RunProgram(const std::wstring& arguments, HANDLE stdOut = nullptr)
+{
+    Program program(arguments, stdOut);
+    Outcome run;
+    WaitUntil(
+        [&] {
+            run.showedAWindow = run.showedAWindow || !program.Windows().empty();
+            return !program.Running();
+        },
+        60000);
+    run.exitCode = program.ExitCode();
+    return run;
+}
+
+std::wstring FromUtf8(const std::string& bytes)
+{
+    const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+    return text;
+}
+
+std::string ReadBytes(const std::wstring& path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+// The log's lines without their time stamps ("YYYY-MM-DD hh:mm:ss ").
+std::vector<std::wstring> LogLines(const std::wstring& path)
+{
+    const std::string bytes = ReadBytes(path);
+    EXPECT_EQ(bytes.compare(0, 3, "\xEF\xBB\xBF"), 0) << "no byte-order mark";
+    const std::wstring text = FromUtf8(bytes.size() >= 3 ? bytes.substr(3) : bytes);
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
+        lines.push_back(text.substr(start + 20, end - start - 20));
+    EXPECT_EQ(start, text.size()) << "a line without CRLF";
+    return lines;
+}
+
+bool HasLine(const std::vector<std::wstring>& lines, const std::wstring& line)
+{
+    for (const std::wstring& l : lines) {
+        if (l == line)
+            return true;
+    }
+    return false;
+}
+
+std::wstring Lower(std::wstring text)
+{
+    for (wchar_t& c : text)
+        c = static_cast<wchar_t>(towlower(c));
+    return text;
+}
+
+// PendingFileRenameOperations with '|' for each terminating zero.
+std::wstring PendingDeletes()
+{
+    wchar_t buffer[8192] = {};
+    DWORD size = sizeof(buffer) - 2 * sizeof(wchar_t);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
+                     nullptr, buffer, &size) != ERROR_SUCCESS)
+        return std::wstring();
+    std::wstring all(buffer, size / sizeof(wchar_t));
+    for (wchar_t& c : all) {
+        if (c == L'\0')
+            c = L'|';
+    }
+    return all;
+}
+
+class UnattendedE2ETest : public testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations");
+    }
+
+    std::wstring Log() const { return m_logFolder / L"run.log"; }
+    std::wstring LogSwitch() const { return L" /log \"" + Log() + L"\""; }
+
+    fixture::TempFolder m_logFolder;
+};
+
+} // namespace
+
+TEST_F(UnattendedE2ETest, AQuietRemovalTakesEveryPieceShowsNothingAndLogsEachStep)
+{
+    InstalledProduct product(3);
+    product.WithAllPieces();
+
+    const Outcome run =
+        RunProgram(L"/quiet /REMOVE \"" + product.Catalog().displayName + L"\"" + LogSwitch());
+
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_FALSE(run.showedAWindow);
+    EXPECT_FALSE(product.AnyPieceOnDisk());
+    EXPECT_FALSE(product.MachineKeyExists());
+    EXPECT_FALSE(product.UninstallKeyExists());
+    EXPECT_FALSE(product.UserKeyExists());
+    EXPECT_TRUE(product.CanariesIntact());
+
+    const std::vector<std::wstring> lines = LogLines(Log());
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines.front().rfind(L"SeriesClean 1.4 started: ", 0), 0u);
+    EXPECT_EQ(lines[1].rfind(L"account: ", 0), 0u);
+    const std::wstring appFolder = Lower(product.AppFolder());
+    EXPECT_TRUE(HasLine(lines, L"  application folder: found " + appFolder));
+    EXPECT_TRUE(HasLine(lines, L"  removed the application folder: " + appFolder));
+    EXPECT_TRUE(
+        HasLine(lines, L"  key deleted or absent: HKEY_LOCAL_MACHINE\\" + product.Catalog().machineKey));
+    EXPECT_EQ(lines.back(), L"exit code 0: done");
+}
+
+TEST_F(UnattendedE2ETest, AProductIsNamedByItsGuidInAnyCaseAndOnlyAnInstalledOneCounts)
+{
+    InstalledProduct product(7);
+    product.WithAppFolder();
+    const std::wstring guid = Lower(product.Catalog().guid);
+
+    EXPECT_EQ(RunProgram(L"/quiet /remove {00000000-0000-0000-0000-000000000000}" + LogSwitch()).exitCode,
+              1605u);
+    EXPECT_EQ(RunProgram(L"/quiet /remove \"" + products::At(3).displayName + L"\"" + LogSwitch()).exitCode,
+              1605u);
+    EXPECT_TRUE(fixture::Exists(product.AppFolder()));
+
+    EXPECT_EQ(RunProgram(L"-quiet -remove " + guid + LogSwitch()).exitCode, 0u);
+    EXPECT_FALSE(fixture::Exists(product.AppFolder()));
+    EXPECT_EQ(LogLines(Log()).back(), L"exit code 0: done");
+}
+
+TEST_F(UnattendedE2ETest, NothingIsDeletedWhileTheProductOrAnotherCopyRuns)
+{
+    InstalledProduct product(7);
+    product.WithAppFolder();
+    {
+        HWND running = CreateWindowExW(0, L"STATIC", product.Catalog().displayName.c_str(), WS_POPUP, 0, 0,
+                                       10, 10, nullptr, nullptr, nullptr, nullptr);
+        EXPECT_EQ(RunProgram(L"/quiet /remove all" + LogSwitch()).exitCode, 1618u);
+        DestroyWindow(running);
+    }
+    {
+        Program dialog; // the dialog holds the same mark while it is open
+        ASSERT_NE(dialog.WaitForWindow(kBoxTitle), nullptr);
+        EXPECT_EQ(RunProgram(L"/quiet /remove all" + LogSwitch()).exitCode, 1618u);
+    }
+    EXPECT_TRUE(fixture::Exists(product.AppFolder()));
+    EXPECT_TRUE(product.MachineKeyExists());
+}
+
+TEST_F(UnattendedE2ETest, AFileInUseIsLeftForTheRestartAndTheRestIsRemoved)
+{
+    InstalledProduct product(3);
+    product.WithAppFolder().WithCacheFolder();
+    const std::wstring locked = product.AppFolder() + L"\\data\\file1.dat";
+    fixture::LockedFile lock(locked);
+
+    const Outcome run =
+        RunProgram(L"/quiet /remove \"" + product.Catalog().displayName + L"\"" + LogSwitch());
+
+    EXPECT_EQ(run.exitCode, 3010u);
+    EXPECT_FALSE(run.showedAWindow);
+    EXPECT_TRUE(fixture::Exists(locked));
+    EXPECT_FALSE(fixture::Exists(product.AppFolder() + L"\\file0.dat"));
+    EXPECT_FALSE(fixture::Exists(product.CacheFolder()));
+    EXPECT_FALSE(product.MachineKeyExists());
+    EXPECT_FALSE(product.UserKeyExists());
+    // The file first, then the folders that hold it, innermost first; the application folder as
+    // the survey lower-cased it.
+    const std::wstring pending = PendingDeletes();
+    const std::wstring appFolder = Lower(product.AppFolder());
+    const size_t file = pending.find(L"\\??\\" + Lower(locked) + L"|");
+    const size_t data = pending.find(L"\\??\\" + appFolder + L"\\data|");
+    const size_t app = pending.find(L"\\??\\" + appFolder + L"|");
+    EXPECT_NE(file, std::wstring::npos) << fixture::ToCp932(pending).GetString();
+    EXPECT_LT(file, data);
+    EXPECT_LT(data, app);
+    EXPECT_NE(app, std::wstring::npos);
+    EXPECT_EQ(LogLines(Log()).back(), L"exit code 3010: done, a restart is needed to finish");
+}
+
+TEST_F(UnattendedE2ETest, RemoveAllWithPurgeLeavesNothingOfTheSeries)
+{
+    InstalledProduct first(3);
+    first.WithAppFolder();
+    products::Installer second(
+        7, products::Places{L"", L"", L"", m_logFolder / L"cache\\", m_logFolder / L"park", L""});
+    second.WriteKeys(L"1", L"0", L"0", L"");
+    second.AddAppFolder(3);
+    fixture::SetString(HKEY_CURRENT_USER, products::kSettingsKey, L"CachePath", L"C:\\cache\\");
+
+    EXPECT_EQ(RunProgram(L"/quiet /remove all" + LogSwitch()).exitCode, 0u);
+    EXPECT_FALSE(fixture::Exists(first.AppFolder()));
+    EXPECT_FALSE(fixture::Exists(second.AppFolder()));
+    EXPECT_TRUE(fixture::KeyExists(HKEY_CURRENT_USER, products::kSettingsKey)) << "kept without /purge";
+
+    EXPECT_EQ(RunProgram(L"/quiet /remove all /purge" + LogSwitch()).exitCode, 0u)
+        << "nothing left to remove";
+    EXPECT_FALSE(fixture::KeyExists(HKEY_CURRENT_USER, products::kSettingsKey));
+}
+
+TEST_F(UnattendedE2ETest, ABadCommandLineShowsTheUsageUnlessQuiet)
+{
+    EXPECT_EQ(RunProgram(L"/quiet /remove" + LogSwitch()).exitCode, 1639u);
+    const Outcome quietBogus = RunProgram(L"/quiet /bogus");
+    EXPECT_EQ(quietBogus.exitCode, 1639u);
+    EXPECT_FALSE(quietBogus.showedAWindow);
+
+    Program program(L"/remove all");
+    HWND usage = program.WaitForWindow(kBoxTitle);
+    ASSERT_NE(usage, nullptr);
+    const std::wstring text = BoxText(usage);
+    for (const wchar_t* name : {L"/quiet", L"/remove", L"/purge", L"/list", L"/log", L"/?"})
+        EXPECT_NE(text.find(name), std::wstring::npos) << fixture::ToCp932(name).GetString();
+    Press(usage, IDOK);
+    ASSERT_TRUE(program.WaitForExit());
+    EXPECT_EQ(program.ExitCode(), 1639u);
+}
+
+TEST_F(UnattendedE2ETest, ListWritesTheInstalledProductsToRedirectedOutput)
+{
+    const std::wstring outPath = m_logFolder / L"out.txt";
+    auto list = [&] {
+        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+        HANDLE out =
+            CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+        const Outcome run = RunProgram(L"/list" + LogSwitch(), out);
+        CloseHandle(out);
+        return run.exitCode;
+    };
+
+    products::Clean none;
+    EXPECT_EQ(list(), 1605u);
+    EXPECT_TRUE(ReadBytes(outPath).empty());
+
+    InstalledProduct product(3);
+    products::Install(7);
+    EXPECT_EQ(list(), 0u);
+    EXPECT_EQ(FromUtf8(ReadBytes(outPath)), L"茶房ガイド (V3 R1 SP2 A)\t" + products::At(3).guid + L"\r\n" +
+                                                L"公園ガイド (V R SP )\t" + products::At(7).guid + L"\r\n");
+}
