@@ -37,9 +37,14 @@ CString LeadingBytes(const CString& text, int maxBytes)
     return text.Left(end);
 }
 
+// "<", ">" and '"' are wildcards to the file system's listing too (no file name may hold them).
 bool HasWildcard(const CString& path)
 {
-    return path.Find('*') >= 0 || path.Find('?') >= 0;
+    for (const char wildcard : {'*', '?', '<', '>', '"'}) {
+        if (path.Find(wildcard) >= 0)
+            return true;
+    }
+    return false;
 }
 
 bool IsGone(DWORD error)

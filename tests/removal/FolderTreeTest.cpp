@@ -449,6 +449,9 @@ TEST_F(FolderTreeTest, WildcardsNeverWidenWhatIsDeleted)
     MakeFile(m_root / L"cafe\\a.dat");
     EXPECT_EQ(DeleteSilently(m_root / L"caf?"), 1);
     EXPECT_EQ(DeleteSilently(m_root / L"*"), 1);
+    // The listing's own wildcards, which no file name may hold.
+    for (const wchar_t* name : {L"caf<", L"caf>", L"caf\""})
+        EXPECT_EQ(DeleteSilently(m_root / name), 1) << fixture::ToCp932(name).GetString();
     EXPECT_TRUE(Exists(m_root / L"cafe\\a.dat"));
 }
 
