@@ -1,5 +1,8 @@
 // A run driven by its command line, for deployment tools: no dialog, an exit code in the
 // conventions of Windows Installer, and a log.
+//
+// Errors in the app layer: an unattended run ends with an ExitCode and writes every failure to its
+// log (a log that cannot be written is given up silently); the dialog's run ends with 0.
 #pragma once
 
 #include "app/CommandLine.h"

@@ -7,40 +7,10 @@ namespace {
 // Display names of the series' own products begin with one of these.
 const char* const kSeriesPrefixes[] = {"ルミナGO", "LuminaGo", "Kartix on net"};
 
-char AsciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Whether text begins with prefix, ASCII letters compared without regard to case. The second byte
-// of a double-byte character is compared exactly, never folded as if it were a letter.
-bool BeginsWith(const CString& text, const char* prefix)
-{
-    const char* p = prefix;
-    int i = 0;
-    while (*p) {
-        if (i >= text.GetLength())
-            return false;
-        const char c = text.GetAt(i);
-        if (IsLeadByte932(static_cast<unsigned char>(c))) {
-            if (c != p[0] || p[1] == '\0' || i + 1 >= text.GetLength() || text.GetAt(i + 1) != p[1])
-                return false;
-            p += 2;
-            i += 2;
-            continue;
-        }
-        if (AsciiLower(c) != AsciiLower(*p))
-            return false;
-        ++p;
-        ++i;
-    }
-    return true;
-}
-
 bool IsSeriesProduct(const CString& displayName)
 {
     for (const char* prefix : kSeriesPrefixes) {
-        if (BeginsWith(displayName, prefix))
+        if (displayName.BeginsWithNoCase(prefix))
             return true;
     }
     return false;
@@ -61,9 +31,8 @@ InstalledSurvey FindInstalledProducts(CProductCatalog& catalog)
 {
     InstalledSurvey survey;
     CInstallProbe probe;
-    CObArray* entries = catalog.m_pEntries;
-    for (INT_PTR i = 0; i < entries->GetSize(); ++i) {
-        auto* entry = static_cast<CProductEntry*>(entries->GetAt(i));
+    for (int i = 0; i < catalog.GetCount(); ++i) {
+        CProductEntry* entry = &catalog.GetEntry(i);
         CString name = probe.GetUninstallDisplayName(entry->GetUninstallGuid());
         if (IsSeriesProduct(name))
             survey.bSeriesInstalled = 1;

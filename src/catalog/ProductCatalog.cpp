@@ -49,36 +49,22 @@ const ProductRow kProducts[] = {
 
 } // namespace
 
-CProductCatalog::CProductCatalog() : m_pEntries(new CObArray) {}
-
-CProductCatalog::~CProductCatalog()
-{
-    for (INT_PTR i = 0; i < m_pEntries->GetSize(); ++i)
-        delete m_pEntries->GetAt(i);
-    delete m_pEntries;
-}
-
 BOOL CProductCatalog::Fill()
 {
-    for (INT_PTR i = 0; i < m_pEntries->GetSize(); ++i)
-        delete m_pEntries->GetAt(i);
-    m_pEntries->RemoveAll();
-    m_pEntries->SetSize(static_cast<INT_PTR>(sizeof(kProducts) / sizeof(kProducts[0])));
-
-    INT_PTR index = 0;
+    m_entries.clear();
+    m_entries.reserve(sizeof(kProducts) / sizeof(kProducts[0]));
     for (const ProductRow& row : kProducts) {
-        auto* entry = new CProductEntry;
-        entry->SetDisplayName(row.displayName);
-        entry->SetUninstallGuid(row.uninstallGuid);
-        entry->SetInstallFolder(row.installFolder);
-        entry->SetShortcutName(row.shortcutName);
-        entry->SetMachineKey(row.machineKey);
-        entry->SetExtraMachineKey(row.extraMachineKey);
-        entry->SetUserKey(row.userKey);
-        entry->SetDataFolder(row.dataFolder);
-        entry->SetProductKey(row.productKey);
-        entry->SetProductName(row.productName);
-        m_pEntries->SetAt(index++, entry);
+        CProductEntry& entry = m_entries.emplace_back();
+        entry.SetDisplayName(row.displayName);
+        entry.SetUninstallGuid(row.uninstallGuid);
+        entry.SetInstallFolder(row.installFolder);
+        entry.SetShortcutName(row.shortcutName);
+        entry.SetMachineKey(row.machineKey);
+        entry.SetExtraMachineKey(row.extraMachineKey);
+        entry.SetUserKey(row.userKey);
+        entry.SetDataFolder(row.dataFolder);
+        entry.SetProductKey(row.productKey);
+        entry.SetProductName(row.productName);
     }
     return TRUE;
 }

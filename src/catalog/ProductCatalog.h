@@ -1,20 +1,23 @@
 // The nine products the program can remove, with every name, key and folder it needs of them.
+//
+// Errors in the catalog layer: none are raised. A missing key or value, or a call that fails,
+// gives the empty string (the thing counts as not there); a folder query that fails gives false.
 #pragma once
 
-#include "framework/Object.h"
 #include "framework/String.h"
+
+#include <windows.h>
+
+#include <vector>
 
 // The series' own settings, under HKEY_CURRENT_USER: shared by every product, kept until the last
 // of them is gone.
 constexpr char kSeriesSettingsKey[] = "Software\\KORAMI\\KartixNet\\PC";
 
 // One product. Getters return copies; setters replace a whole field.
-class CProductEntry : public CObject
+class CProductEntry
 {
 public:
-    CProductEntry() = default;
-    ~CProductEntry() override = default;
-
     void SetDisplayName(CString value) { m_strDisplayName = value; }
     void SetUninstallGuid(CString value) { m_strUninstallGuid = value; }
     void SetInstallFolder(CString value) { m_strInstallFolder = value; }
@@ -56,17 +59,20 @@ private:
     CString m_strProductName;
 };
 
-// Owns the array of rows and every row in it.
+// The rows, held by value. A row's address stays valid until the next Fill or Clear: the list's
+// items and the delete handler point at rows.
 class CProductCatalog
 {
 public:
-    CProductCatalog();
-    virtual ~CProductCatalog();
-    CProductCatalog(const CProductCatalog&) = delete;
-    CProductCatalog& operator=(const CProductCatalog&) = delete;
-
     // Builds the nine rows, in catalog order, at indexes 0 to 8. Always TRUE.
     BOOL Fill();
+    // Releases every row.
+    void Clear() { m_entries.clear(); }
 
-    CObArray* m_pEntries;
+    int GetCount() const { return static_cast<int>(m_entries.size()); }
+    CProductEntry& GetEntry(int index) { return m_entries[static_cast<size_t>(index)]; }
+    const CProductEntry& GetEntry(int index) const { return m_entries[static_cast<size_t>(index)]; }
+
+private:
+    std::vector<CProductEntry> m_entries;
 };

@@ -18,13 +18,7 @@ class CListBox : public CWnd
 {
 public:
     int AddString(const CString& text);
-    CString GetText(int index) const;
-    int GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
     int GetCurSel() const { return static_cast<int>(SendMessage(LB_GETCURSEL)); }
-    int SetCurSel(int index)
-    {
-        return static_cast<int>(SendMessage(LB_SETCURSEL, static_cast<WPARAM>(index)));
-    }
     DWORD_PTR GetItemData(int index) const
     {
         return static_cast<DWORD_PTR>(SendMessage(LB_GETITEMDATA, index));
@@ -36,22 +30,13 @@ public:
     }
     void ResetContent() { SendMessage(LB_RESETCONTENT); }
     void SetHorizontalExtent(int extent) { SendMessage(LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent)); }
-    int GetHorizontalExtent() const { return static_cast<int>(SendMessage(LB_GETHORIZONTALEXTENT)); }
 };
 
 class CProgressCtrl : public CWnd
 {
 public:
     int SetPos(int pos) { return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(pos))); }
-    int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
     void SetRange32(int lower, int upper) { SendMessage(PBM_SETRANGE32, static_cast<WPARAM>(lower), upper); }
-    void GetRange(int& lower, int& upper) const
-    {
-        PBRANGE range = {};
-        SendMessage(PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
-        lower = range.iLow;
-        upper = range.iHigh;
-    }
 };
 
 // The device context of a WM_PAINT, from BeginPaint to EndPaint.

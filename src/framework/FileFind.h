@@ -23,7 +23,6 @@ public:
     CString GetFileName() const;
     // The folder part of the name given to FindFile, a backslash and the current match's name.
     CString GetFilePath() const;
-    DWORD GetAttributes() const { return m_current.dwFileAttributes; }
     BOOL IsDirectory() const { return (m_current.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     BOOL IsReparsePoint() const { return (m_current.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
     BOOL IsDots() const;

@@ -9,19 +9,9 @@ DWORD FileAttributes(const CString& path)
     return GetFileAttributesW(FileSystemPath(path).c_str());
 }
 
-bool RemoveFile(const CString& path)
-{
-    return DeleteFileW(FileSystemPath(path).c_str()) != FALSE;
-}
-
 bool RemoveFolder(const CString& path)
 {
     return RemoveDirectoryW(FileSystemPath(path).c_str()) != FALSE;
-}
-
-bool CreateFolder(const CString& path)
-{
-    return CreateDirectoryW(FileSystemPath(path).c_str(), nullptr) != FALSE;
 }
 
 bool DeleteAtRestart(const std::wstring& path)

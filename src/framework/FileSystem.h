@@ -12,9 +12,7 @@ namespace win32 {
 
 // INVALID_FILE_ATTRIBUTES when the path names nothing.
 DWORD FileAttributes(const CString& path);
-[[nodiscard]] bool RemoveFile(const CString& path);
 [[nodiscard]] bool RemoveFolder(const CString& path);
-[[nodiscard]] bool CreateFolder(const CString& path);
 // Asks Windows to delete path (a file, or a folder that will then be empty) at the next restart,
 // in the order the requests were made. Needs administrator rights.
 [[nodiscard]] bool DeleteAtRestart(const std::wstring& path);

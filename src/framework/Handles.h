@@ -1,5 +1,9 @@
 // Owners of the kernel, registry, shell and GDI handles the program opens. Each closes its handle
 // in its destructor, so no path out of a function forgets one.
+//
+// Errors in the framework layer: a wrapper gives what the Win32 call gives, a bool (the reason in
+// GetLastError), a handle that IsValid tells, or the Win32 error code itself (DWORD, LONG for the
+// registry) where the caller acts on the reason. Nothing throws.
 #pragma once
 
 #include <windows.h>

@@ -163,7 +163,7 @@ DWORD NtFile::MarkForDeletion() const
 }
 
 DirectoryListing::DirectoryListing(const NtFile& folder)
-    : m_folder(folder), m_buffer(new ULONGLONG[kListingBytes / sizeof(ULONGLONG)])
+    : m_folder(folder), m_buffer(std::make_unique<ULONGLONG[]>(kListingBytes / sizeof(ULONGLONG)))
 {}
 
 DirectoryListing::~DirectoryListing() = default;

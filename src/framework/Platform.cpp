@@ -5,8 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
-#include <memory>
-#include <new>
+#include <vector>
 
 namespace {
 
@@ -49,10 +48,8 @@ int QueryAdministrator()
         return 0;
     // Whole pointer-sized units keep the group list aligned for its SID pointers.
     const size_t units = (needed + sizeof(ULONG_PTR) - 1) / sizeof(ULONG_PTR);
-    std::unique_ptr<ULONG_PTR[]> buffer(new (std::nothrow) ULONG_PTR[units]);
-    if (!buffer)
-        return 0;
-    if (!GetTokenInformation(token.Get(), TokenGroups, buffer.get(), needed, &needed))
+    std::vector<ULONG_PTR> buffer(units);
+    if (!GetTokenInformation(token.Get(), TokenGroups, buffer.data(), needed, &needed))
         return 0;
 
     SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
@@ -61,7 +58,7 @@ int QueryAdministrator()
                                   0, 0, 0, 0, administrators.Receive()))
         return 0;
 
-    const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.get());
+    const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
     for (DWORD i = 0; i < groups->GroupCount; ++i) {
         if (EqualSid(groups->Groups[i].Sid, administrators.Get()))
             return 1;
@@ -79,10 +76,10 @@ std::wstring CurrentAccountName()
     DWORD needed = 0;
     GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &needed);
     const size_t units = (needed + sizeof(ULONG_PTR) - 1) / sizeof(ULONG_PTR);
-    std::unique_ptr<ULONG_PTR[]> buffer(new (std::nothrow) ULONG_PTR[units]);
-    if (!buffer || !GetTokenInformation(token.Get(), TokenUser, buffer.get(), needed, &needed))
+    std::vector<ULONG_PTR> buffer(units);
+    if (!GetTokenInformation(token.Get(), TokenUser, buffer.data(), needed, &needed))
         return std::wstring();
-    const auto* user = reinterpret_cast<const TOKEN_USER*>(buffer.get());
+    const auto* user = reinterpret_cast<const TOKEN_USER*>(buffer.data());
     wchar_t name[256] = {};
     wchar_t domain[256] = {};
     DWORD nameLength = 256;

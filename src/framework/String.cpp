@@ -1,5 +1,7 @@
 #include "framework/String.h"
 
+#include <algorithm>
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -103,6 +105,43 @@ CString CString::Right(int count) const
     if (count >= GetLength())
         return *this;
     return CString(m_text.substr(m_text.size() - static_cast<size_t>(count)));
+}
+
+CString CString::LeftWhole(int maxBytes) const
+{
+    const size_t length = m_text.size();
+    size_t end = 0;
+    while (end < length) {
+        const size_t step =
+            IsLeadByte932(static_cast<unsigned char>(m_text[end])) && end + 1 < length ? 2 : 1;
+        if (end + step > static_cast<size_t>(std::max(maxBytes, 0)))
+            break;
+        end += step;
+    }
+    return CString(m_text.substr(0, end));
+}
+
+bool CString::BeginsWithNoCase(const char* prefix) const
+{
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    const size_t length = m_text.size();
+    size_t i = 0;
+    for (const char* p = prefix; *p;) {
+        if (i >= length)
+            return false;
+        if (IsLeadByte932(static_cast<unsigned char>(m_text[i]))) {
+            if (p[1] == '\0' || i + 1 >= length || m_text[i] != p[0] || m_text[i + 1] != p[1])
+                return false;
+            p += 2;
+            i += 2;
+            continue;
+        }
+        if (lower(m_text[i]) != lower(*p))
+            return false;
+        ++p;
+        ++i;
+    }
+    return true;
 }
 
 CString& CString::MakeLower()

@@ -44,6 +44,11 @@ public:
     CString Mid(int first) const;
     CString Mid(int first, int count) const;
     CString Right(int count) const;
+    // The longest start of at most maxBytes bytes that ends on a character boundary.
+    CString LeftWhole(int maxBytes) const;
+    // Whether the text begins with prefix, ASCII letters compared without regard to case; the
+    // second byte of a double-byte character is compared exactly, never folded as a letter.
+    bool BeginsWithNoCase(const char* prefix) const;
 
     // Lower-cases the ASCII letters A-Z only; double-byte characters stay as they are, trail
     // bytes included.

@@ -24,20 +24,6 @@ constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | DEL
 constexpr DWORD kFileAccess = FILE_WRITE_ATTRIBUTES | DELETE;
 constexpr DWORD kLinkAccess = FILE_READ_ATTRIBUTES | DELETE;
 
-// The longest start of text of at most maxBytes bytes that ends on a character boundary.
-CString LeadingBytes(const CString& text, int maxBytes)
-{
-    int end = 0;
-    while (end < text.GetLength()) {
-        const int step = IsLeadByte932(static_cast<unsigned char>(text.GetAt(end))) ? 2 : 1;
-        if (end + step > maxBytes)
-            break;
-        end += step;
-    }
-    return text.Left(end);
-}
-
-// "<", ">" and '"' are wildcards to the file system's listing too (no file name may hold them).
 bool HasWildcard(const CString& path)
 {
     for (const char wildcard : {'*', '?', '<', '>', '"'}) {
@@ -433,13 +419,13 @@ CString CompactPath(const CString& strPath, int maxChars)
 
     const int slash = strPath.ReverseFind('\\');
     if (slash < 0)
-        return LeadingBytes(strPath, limit - 3) + "...";
+        return strPath.LeftWhole(limit - 3) + "...";
 
     // The last component with its backslash is kept whole when it fits beside the ellipsis.
     const CString last = strPath.Mid(slash);
     if (last.GetLength() + 3 <= limit)
-        return LeadingBytes(strPath, limit - 3 - last.GetLength()) + "..." + last;
+        return strPath.LeftWhole(limit - 3 - last.GetLength()) + "..." + last;
     if (limit <= 7)
         return CString(std::string(static_cast<size_t>(limit), '.'));
-    return "..." + LeadingBytes(last, limit - 6) + "...";
+    return "..." + last.LeftWhole(limit - 6) + "...";
 }

@@ -1,5 +1,9 @@
-// The record a removal travels in: filled by the delete handler on the UI thread, worked through
-// by the removal worker, reported from through the dialog's messages.
+// The record a removal travels in: filled by the survey on the UI thread, worked through by the
+// removal worker, reported from through a CRemovalReport.
+//
+// Errors in the removal layer: the described functions keep their results (int 1 done, 0 stopped
+// or failed); the others return bool or a value that says why (TreeOutcome, RemovalEnd,
+// PieceState). What the user must hear of goes through CRemovalReport. Nothing throws.
 #pragma once
 
 #include "framework/String.h"

@@ -1,6 +1,5 @@
 #include "removal/RemovalWorker.h"
 
-#include "catalog/InstallProbe.h"
 #include "framework/FileSystem.h"
 #include "framework/Shell.h"
 #include "framework/Wnd.h"
@@ -225,12 +224,9 @@ int RemoveEmptyParentFolder(CString strFolder)
     const CString parent = GetParentPath(strFolder);
     if (parent.IsEmpty())
         return 1;
-    CString programs;
-    if (!GetProductProgramsFolder(programs))
-        return 1;
-    // Neither the Programs folder, whatever the letter case it is written in, nor any other
-    // protected folder is ever removed.
-    if (parent == programs || IsProtectedFolder(parent))
+    // Neither the Programs folder, however it is spelled, nor any other protected folder is ever
+    // removed.
+    if (IsProtectedFolder(parent))
         return 1;
     int files = 0;
     int folders = 0;

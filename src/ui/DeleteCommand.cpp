@@ -41,9 +41,7 @@ void CSeriesCleanDlg::OnDelete()
         return;
 
     // The survey can take minutes; nothing may be clicked meanwhile.
-    m_listProducts.EnableWindow(FALSE);
-    m_btnDelete.EnableWindow(FALSE);
-    m_btnExit.EnableWindow(FALSE);
+    SetBusy(true);
     m_staticInfo.SetWindowText(name + " の環境を調査中です(数分かかる場合があります)...");
     EnableWindow(FALSE);
 
@@ -61,9 +59,7 @@ void CSeriesCleanDlg::OnDelete()
         const CString text = "以下のデータを削除します。削除してよろしいですか？\n\n" + FoundList(m_job) +
                              "\n※ 必要なﾌｧｲﾙ/ﾌｫﾙﾀﾞがある場合は、[ｷｬﾝｾﾙ]してください。";
         if (MessageBox(text, kAppTitle, MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) == IDCANCEL) {
-            m_listProducts.EnableWindow(TRUE);
-            m_btnDelete.EnableWindow(TRUE);
-            m_btnExit.EnableWindow(TRUE);
+            SetBusy(false);
             m_staticInfo.SetWindowText("");
             EnableWindow(TRUE);
             return;

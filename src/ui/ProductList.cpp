@@ -17,7 +17,7 @@ void CSeriesCleanDlg::FillProductList()
     win32::WindowDC dc(m_listProducts.m_hWnd);
     const auto listFont = reinterpret_cast<HFONT>(m_listProducts.SendMessage(WM_GETFONT));
 
-    const InstalledSurvey installed = FindInstalledProducts(*m_pCatalog);
+    const InstalledSurvey installed = FindInstalledProducts(m_catalog);
     m_bSeriesInstalled = installed.bSeriesInstalled;
     int nItem = 0;
     for (const InstalledEntry& item : installed.entries) {
@@ -38,8 +38,7 @@ void CSeriesCleanDlg::FillProductList()
         ++nItem;
     }
 
-    m_btnDelete.EnableWindow(FALSE);
-    m_btnCancel.EnableWindow(FALSE);
+    SetBusy(false);
     PostMessage(UM_HIDE_PROGRESS, 0, 1);
     PostMessage(UM_HIDE_PROGRESS, 0, 2);
 }

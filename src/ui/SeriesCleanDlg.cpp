@@ -75,16 +75,14 @@ BOOL CSeriesCleanDlg::OnInitDialog()
     MessageBox("実行する前に、\nすべてのWindowsプログラムを終了することを推奨します。", kAppTitle,
                MB_OK | MB_ICONINFORMATION);
 
-    m_pCatalog = new CProductCatalog;
-    m_pCatalog->Fill();
+    m_catalog.Fill();
     FillProductList();
     return TRUE;
 }
 
 BOOL CSeriesCleanDlg::DestroyWindow()
 {
-    delete m_pCatalog;
-    m_pCatalog = nullptr;
+    m_catalog.Clear();
     return CDialog::DestroyWindow();
 }
 
@@ -108,6 +106,15 @@ void CSeriesCleanDlg::OnPaint()
 HCURSOR CSeriesCleanDlg::OnQueryDragIcon()
 {
     return static_cast<HCURSOR>(m_hIcon);
+}
+
+void CSeriesCleanDlg::SetBusy(bool busy)
+{
+    m_listProducts.EnableWindow(!busy);
+    m_btnExit.EnableWindow(!busy);
+    m_btnDelete.EnableWindow(!busy && m_listProducts.GetCurSel() != LB_ERR);
+    if (!busy)
+        m_btnCancel.EnableWindow(FALSE);
 }
 
 void CSeriesCleanDlg::OnSelChangeProducts()

@@ -1,7 +1,11 @@
 // The main dialog: the list of installed products, the delete, exit and cancel buttons, and the
 // status area in which a running removal reports through the UM_ messages.
+//
+// Errors in the ui layer: every failure the user must know of is a message box with the program's
+// caption, owned by the dialog; handlers return nothing.
 #pragma once
 
+#include "catalog/ProductCatalog.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "removal/RemovalJob.h"
@@ -9,8 +13,6 @@
 #include "ui/resource.h"
 
 #include <vector>
-
-class CProductCatalog;
 
 class CSeriesCleanDlg : public CDialog
 {
@@ -61,6 +63,9 @@ protected:
 
     // Lists the catalog's installed products and puts the dialog into its idle state.
     void FillProductList();
+    // Busy: nothing can be chosen while a removal is surveyed. Idle: the list and the exit button
+    // take input, the delete button with a selection, the cancel button never.
+    void SetBusy(bool busy);
 
     int m_bSeriesInstalled = 0;
     CButton m_btnExit;
@@ -73,7 +78,7 @@ protected:
     CButton m_btnDelete;
     CListBox m_listProducts;
     HICON m_hIcon;
-    CProductCatalog* m_pCatalog = nullptr;
+    CProductCatalog m_catalog;
     RemovalJob m_job;
     // Set while a removal's worker may still use m_job: Enter and Esc must not end the dialog then.
     bool m_bRemovalRunning = false;

@@ -1,5 +1,5 @@
 #include "catalog/ProductCatalog.h"
-#include "testkit/ProductEntryInspector.h"
+#include "testkit/ProductEntryFields.h"
 
 #include <gtest/gtest.h>
 
@@ -54,11 +54,10 @@ TEST(ProductCatalogTest, FillBuildsTheNineRowsInOrder)
 {
     CProductCatalog catalog;
     ASSERT_TRUE(catalog.Fill());
-    ASSERT_EQ(catalog.m_pEntries->GetSize(), 9);
+    ASSERT_EQ(catalog.GetCount(), 9);
     for (int i = 0; i < 9; ++i) {
         SCOPED_TRACE("row " + std::to_string(i + 1));
-        const auto* entry = dynamic_cast<const CProductEntry*>(catalog.m_pEntries->GetAt(i));
-        ASSERT_NE(entry, nullptr);
+        const CProductEntry* entry = &catalog.GetEntry(i);
         const ExpectedRow& row = kExpected[i];
         EXPECT_EQ(entry->GetDisplayName(), CString(row.displayName));
         EXPECT_EQ(ProductEntryInspector::ProductName(*entry), CString(row.productName));
@@ -90,26 +89,14 @@ TEST(ProductCatalogTest, GettersReturnCopiesAndSettersReplace)
     EXPECT_EQ(entry.GetDisplayName(), CString("公園ガイド"));
 }
 
-namespace {
-
-int g_destroyed = 0;
-
-class CountedEntry : public CProductEntry
+TEST(ProductCatalogTest, FillAgainStartsAfreshAndClearReleasesEveryRow)
 {
-public:
-    ~CountedEntry() override { ++g_destroyed; }
-};
-
-} // namespace
-
-TEST(ProductCatalogTest, DestructorDeletesEveryRowAndSkipsEmptySlots)
-{
-    g_destroyed = 0;
-    {
-        CProductCatalog catalog;
-        catalog.m_pEntries->SetSize(3);
-        catalog.m_pEntries->SetAt(0, new CountedEntry);
-        catalog.m_pEntries->SetAt(2, new CountedEntry);
-    }
-    EXPECT_EQ(g_destroyed, 2);
+    CProductCatalog catalog;
+    catalog.Fill();
+    catalog.GetEntry(0).SetDisplayName("renamed");
+    catalog.Fill();
+    ASSERT_EQ(catalog.GetCount(), 9);
+    EXPECT_EQ(catalog.GetEntry(0).GetDisplayName(), CString(kExpected[0].displayName));
+    catalog.Clear();
+    EXPECT_EQ(catalog.GetCount(), 0);
 }

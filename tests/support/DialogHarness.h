@@ -25,7 +25,7 @@ public:
     using CSeriesCleanDlg::m_hIcon;
     using CSeriesCleanDlg::m_job;
     using CSeriesCleanDlg::m_listProducts;
-    using CSeriesCleanDlg::m_pCatalog;
+    using CSeriesCleanDlg::m_catalog;
     using CSeriesCleanDlg::m_progress1;
     using CSeriesCleanDlg::m_progress2;
     using CSeriesCleanDlg::m_staticInfo;

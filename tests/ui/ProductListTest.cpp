@@ -21,20 +21,17 @@ protected:
     // The catalog row (1 to 9) that list item index points at.
     int RowOfItem(int index) const
     {
-        auto* entry = reinterpret_cast<CObject*>(
+        auto* entry = reinterpret_cast<const CProductEntry*>(
             SendMessageW(m_dialog->Control(IDC_PRODUCT_LIST), LB_GETITEMDATA, static_cast<WPARAM>(index), 0));
-        CObArray* entries = m_dialog->Dialog().m_pCatalog->m_pEntries;
-        for (int i = 0; i < entries->GetSize(); ++i) {
-            if (entries->GetAt(i) == entry)
+        const CProductCatalog& catalog = m_dialog->Dialog().m_catalog;
+        for (int i = 0; i < catalog.GetCount(); ++i) {
+            if (&catalog.GetEntry(i) == entry)
                 return i + 1;
         }
         return 0;
     }
 
-    const CProductEntry& Row(int row) const
-    {
-        return *static_cast<const CProductEntry*>(m_dialog->Dialog().m_pCatalog->m_pEntries->GetAt(row - 1));
-    }
+    const CProductEntry& Row(int row) const { return m_dialog->Dialog().m_catalog.GetEntry(row - 1); }
 
     products::Clean m_clean;
 };

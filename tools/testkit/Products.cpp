@@ -1,7 +1,7 @@
 #include "Products.h"
 
 #include "Fixtures.h"
-#include "ProductEntryInspector.h"
+#include "ProductEntryFields.h"
 
 #include <shlobj.h>
 
@@ -23,8 +23,8 @@ std::vector<Row> ReadCatalog()
     CProductCatalog catalog;
     catalog.Fill();
     std::vector<Row> rows;
-    for (INT_PTR i = 0; i < catalog.m_pEntries->GetSize(); ++i) {
-        const auto& e = *static_cast<const CProductEntry*>(catalog.m_pEntries->GetAt(i));
+    for (int i = 0; i < catalog.GetCount(); ++i) {
+        const CProductEntry& e = catalog.GetEntry(i);
         rows.push_back({static_cast<int>(i + 1), FromCp932(e.GetDisplayName()),
                         FromCp932(ProductEntryInspector::ProductName(e)), FromCp932(e.GetUninstallGuid()),
                         FromCp932(ProductEntryInspector::InstallFolder(e)), FromCp932(e.GetShortcutName()),
