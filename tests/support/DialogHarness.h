@@ -22,10 +22,10 @@ public:
     using CSeriesCleanDlg::m_btnCancel;
     using CSeriesCleanDlg::m_btnDelete;
     using CSeriesCleanDlg::m_btnExit;
+    using CSeriesCleanDlg::m_catalog;
     using CSeriesCleanDlg::m_hIcon;
     using CSeriesCleanDlg::m_job;
     using CSeriesCleanDlg::m_listProducts;
-    using CSeriesCleanDlg::m_catalog;
     using CSeriesCleanDlg::m_progress1;
     using CSeriesCleanDlg::m_progress2;
     using CSeriesCleanDlg::m_staticInfo;
