@@ -316,10 +316,10 @@ Round RunRound(int number, uint64_t& counted)
     round.bare = RunBare(bare);
     for (const std::wstring& root : {floor, silent, reporting, bare}) {
         if (!Gone(root))
-            std::printf("round %d: %ls NOT fully deleted\n", number, root.c_str());
+            std::fprintf(stderr, "round %d: %ls NOT fully deleted\n", number, root.c_str());
     }
-    std::printf("round %d: floor %.2f s, silent %.2f s, reporting %.2f s, bare %.2f s\n", number, round.floor,
-                round.silent, round.reporting, round.bare);
+    std::fprintf(stderr, "round %d: floor %.2f s, silent %.2f s, reporting %.2f s, bare %.2f s\n", number,
+                 round.floor, round.silent, round.reporting, round.bare);
     return round;
 }
 
@@ -327,10 +327,12 @@ Round RunRound(int number, uint64_t& counted)
 
 int main(int argc, char** argv)
 {
+    // The figures go to standard error: under Wine the standard output handle has been seen closed
+    // by the time the last run of a round ends, and its figures were lost.
     // The dialog's start-up boxes are answered at once; nothing else shows a box here.
     SetMessageBoxHandler([](HWND, const CString&, const CString&, UINT) { return IDOK; });
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-    std::printf("%d rounds on trees of %d files in %d folders\n", rounds, kFiles, kFolders);
+    std::fprintf(stderr, "%d rounds on trees of %d files in %d folders\n", rounds, kFiles, kFolders);
 
     uint64_t counted = 0;
     Round best = RunRound(1, counted);
@@ -353,21 +355,22 @@ int main(int argc, char** argv)
     RemoveDirectoryW(kBase);
 
     auto print = [](const char* what, double seconds, bool gone) {
-        std::printf("%-34s %8.2f s %10.0f files/s%s\n", what, seconds, kFiles / seconds,
-                    gone ? "" : "  (tree NOT fully deleted)");
+        std::fprintf(stderr, "%-34s %8.2f s %10.0f files/s%s\n", what, seconds, kFiles / seconds,
+                     gone ? "" : "  (tree NOT fully deleted)");
     };
-    std::printf("best of %d rounds:\n", rounds);
+    std::fprintf(stderr, "best of %d rounds:\n", rounds);
     print("floor (FindFirst/DeleteFile/RD)", best.floor, true);
     print("DeleteFolderTree, silent run", best.silent, true);
     print("DeleteFolderTree, reporting run", best.reporting, true);
     print("reporting run to a bare window", best.bare, true);
-    std::printf("once:\n");
+    std::fprintf(stderr, "once:\n");
     print("cmd /c rd /s /q", tRd, Gone(rd));
     print("whole removal by the worker", tRemoval, Gone(removal));
-    std::printf("files counted by the last reporting run: %llu\n", static_cast<unsigned long long>(counted));
-    std::printf("time ratio silent / floor:     %.2f (goal <= 1.4)\n", best.silent / best.floor);
-    std::printf("time ratio reporting / silent: %.2f (goal <= 1.3)\n", best.reporting / best.silent);
-    std::printf("time ratio bare / silent:      %.2f\n", best.bare / best.silent);
-    std::printf("time ratio reporting / rd:     %.2f\n", best.reporting / tRd);
+    std::fprintf(stderr, "files counted by the last reporting run: %llu\n",
+                 static_cast<unsigned long long>(counted));
+    std::fprintf(stderr, "time ratio silent / floor:     %.2f (goal <= 1.4)\n", best.silent / best.floor);
+    std::fprintf(stderr, "time ratio reporting / silent: %.2f (goal <= 1.3)\n", best.reporting / best.silent);
+    std::fprintf(stderr, "time ratio bare / silent:      %.2f\n", best.bare / best.silent);
+    std::fprintf(stderr, "time ratio reporting / rd:     %.2f\n", best.reporting / tRd);
     return 0;
 }

@@ -13,8 +13,7 @@
 #include <atomic>
 #include <cstdint>
 
-// The five pieces of a product on disk. The survey and the removal visit them in the order 0, 1,
-// 2, 4, 3; the second confirmation lists them in the order 2, 0, 1, 4, 3.
+// The five pieces of a product on disk.
 enum RemovalSlot : int
 {
     SLOT_START_MENU = 0,   // the product's folder in the Start menu
@@ -24,6 +23,14 @@ enum RemovalSlot : int
     SLOT_CACHE_FOLDER = 4, // the map cache folder
     SLOT_COUNT = 5,
 };
+
+// The order in which the survey visits the pieces and the worker removes them: the application
+// folder, the only step that reports its files, comes last.
+constexpr RemovalSlot kRemovalOrder[SLOT_COUNT] = {SLOT_START_MENU, SLOT_DESKTOP_LINK, SLOT_SETUP_INFO,
+                                                   SLOT_CACHE_FOLDER, SLOT_APP_FOLDER};
+// The order in which the second confirmation lists them.
+constexpr RemovalSlot kConfirmationOrder[SLOT_COUNT] = {SLOT_SETUP_INFO, SLOT_START_MENU, SLOT_DESKTOP_LINK,
+                                                        SLOT_CACHE_FOLDER, SLOT_APP_FOLDER};
 
 // The cancel request. The UI thread sets it while the worker's deletion engine polls it, so it is
 // one atomic 32-bit word; only the value 1 means cancel.

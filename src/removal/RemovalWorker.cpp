@@ -17,20 +17,24 @@ namespace {
 // The pause after each silent step.
 constexpr DWORD kStepPauseMs = 200;
 
-struct FileStep
+// What status line 1 shows while each piece is removed.
+const char* StepStatus(RemovalSlot slot)
 {
-    RemovalSlot slot;
-    const char* status; // shown on status line 1
-};
-
-// In the order they run; the application folder, last, is the only reporting run.
-const FileStep kFileSteps[] = {
-    {SLOT_START_MENU, "ショートカット（スタートメニュー）の削除"},
-    {SLOT_DESKTOP_LINK, "ショートカット（デスクトップ）の削除"},
-    {SLOT_SETUP_INFO, "InstallShield Installation Informationの削除"},
-    {SLOT_CACHE_FOLDER, "キャッシュフォルダの削除"},
-    {SLOT_APP_FOLDER, "アプリケーションの削除"},
-};
+    switch (slot) {
+    case SLOT_START_MENU:
+        return "ショートカット（スタートメニュー）の削除";
+    case SLOT_DESKTOP_LINK:
+        return "ショートカット（デスクトップ）の削除";
+    case SLOT_SETUP_INFO:
+        return "InstallShield Installation Informationの削除";
+    case SLOT_CACHE_FOLDER:
+        return "キャッシュフォルダの削除";
+    case SLOT_APP_FOLDER:
+    case SLOT_COUNT:
+        break;
+    }
+    return "アプリケーションの削除";
+}
 
 struct RegistryStep
 {
@@ -70,7 +74,7 @@ private:
     }
 
     // False when the removal ends with this step; m_end then says how.
-    bool RunFileStep(const FileStep& step);
+    bool RunFileStep(RemovalSlot slot);
     TreeOutcome DeleteSilently(RemovalSlot slot);
     TreeOutcome DeleteApplicationFolder();
     bool RunRegistryStep(const RegistryStep& step);
@@ -95,8 +99,8 @@ RemovalEnd Worker::Run()
     Post(UM_SHOW_PROGRESS, 0, 2);
     Post(UM_ENABLE_CANCEL, 0, 0);
 
-    for (const FileStep& step : kFileSteps) {
-        if (m_job.m_bFound[step.slot] && !RunFileStep(step))
+    for (RemovalSlot slot : kRemovalOrder) {
+        if (m_job.m_bFound[slot] && !RunFileStep(slot))
             return m_end;
     }
     for (const RegistryStep& step : kRegistrySteps) {
@@ -112,15 +116,14 @@ RemovalEnd Worker::Run()
     return End(RemovalEnd::Done, false);
 }
 
-bool Worker::RunFileStep(const FileStep& step)
+bool Worker::RunFileStep(RemovalSlot slot)
 {
-    ShowStatus(step.status, 1);
+    ShowStatus(StepStatus(slot), 1);
     ShowStatus(CString(), 2);
-    const CString& target = m_job.m_strTarget[step.slot];
-    m_report.OnPieceStart(step.slot, target);
-    const TreeOutcome outcome =
-        step.slot == SLOT_APP_FOLDER ? DeleteApplicationFolder() : DeleteSilently(step.slot);
-    m_report.OnPieceEnd(step.slot, target, outcome);
+    const CString& target = m_job.m_strTarget[slot];
+    m_report.OnPieceStart(slot, target);
+    const TreeOutcome outcome = slot == SLOT_APP_FOLDER ? DeleteApplicationFolder() : DeleteSilently(slot);
+    m_report.OnPieceEnd(slot, target, outcome);
     if (!outcome.finished) {
         // Every removal ends with one box that says how it ended: an Abort in a silent step is a
         // cancellation, a folder that could not be listed a failure.
@@ -128,8 +131,8 @@ bool Worker::RunFileStep(const FileStep& step)
             outcome.told);
         return false;
     }
-    if (step.slot != SLOT_APP_FOLDER) {
-        if (step.slot == SLOT_START_MENU)
+    if (slot != SLOT_APP_FOLDER) {
+        if (slot == SLOT_START_MENU)
             RemoveEmptyParentFolder(target);
         Sleep(kStepPauseMs);
     }

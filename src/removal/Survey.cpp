@@ -150,11 +150,15 @@ void SurveyRemoval(const CProductEntry& entry, RemovalJob& job, PieceState* stat
     }
     // Taken once: every piece is judged against the same picture of the protected folders.
     const CProtectedFolders protectedFolders;
-    SurveyStartMenu(job, entry, protectedFolders);
-    SurveyDesktopLink(job, entry, protectedFolders);
-    SurveySetupInfo(job, entry, protectedFolders);
-    SurveyCacheFolder(job, entry, protectedFolders);
-    SurveyAppFolder(job, entry, protectedFolders);
+    using SurveyStep = void (*)(RemovalJob&, const CProductEntry&, const CProtectedFolders&);
+    SurveyStep steps[SLOT_COUNT] = {};
+    steps[SLOT_START_MENU] = SurveyStartMenu;
+    steps[SLOT_DESKTOP_LINK] = SurveyDesktopLink;
+    steps[SLOT_SETUP_INFO] = SurveySetupInfo;
+    steps[SLOT_CACHE_FOLDER] = SurveyCacheFolder;
+    steps[SLOT_APP_FOLDER] = SurveyAppFolder;
+    for (RemovalSlot slot : kRemovalOrder)
+        steps[slot](job, entry, protectedFolders);
 
     job.m_strMachineKey = entry.GetMachineKey();
     job.m_strExtraMachineKey = entry.GetExtraMachineKey();

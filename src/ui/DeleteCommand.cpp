@@ -7,13 +7,11 @@
 
 namespace {
 
-// The list of what was found, in the order setup information, Start menu, desktop, cache,
-// application.
+// The list of what was found, in the confirmation's order.
 CString FoundList(const RemovalJob& job)
 {
     CString list = "<ﾌｧｲﾙ/ﾌｫﾙﾀﾞ>\n";
-    for (RemovalSlot slot :
-         {SLOT_SETUP_INFO, SLOT_START_MENU, SLOT_DESKTOP_LINK, SLOT_CACHE_FOLDER, SLOT_APP_FOLDER}) {
+    for (RemovalSlot slot : kConfirmationOrder) {
         if (job.m_bFound[slot])
             list += " ･" + job.m_strTarget[slot] + "\n";
     }
@@ -75,5 +73,9 @@ void CSeriesCleanDlg::OnDelete()
         m_bRemovalRunning = false;
         MessageBox("スレッド作成失敗", kAppTitle, MB_ICONERROR);
         OnExit();
+        return;
     }
+    // The worker is never waited for: it ends the dialog with its final message. Its handle is
+    // dropped here, and the thread runs on.
+    thread.Close();
 }
