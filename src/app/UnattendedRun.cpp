@@ -168,6 +168,11 @@ int CUnattendedRun::Run()
     const std::wstring account = CurrentAccountName();
     m_log.Write(L"SeriesClean 1.4 started: " + std::wstring(GetCommandLineW()));
     m_log.Write(L"account: " + (account.empty() ? std::wstring(L"(unknown)") : account));
+    if (m_line.action == CommandAction::Invalid) {
+        if (!m_line.quiet)
+            ShowMessageBox(nullptr, kUsageText, kAppTitle, MB_OK | MB_ICONINFORMATION);
+        return End(EXIT_BAD_COMMAND_LINE);
+    }
     m_catalog.Fill();
     return m_line.action == CommandAction::List ? List() : Remove();
 }
@@ -298,16 +303,7 @@ int RunCommandLine(const CommandLine& line)
     case CommandAction::Usage:
         ShowMessageBox(nullptr, kUsageText, kAppTitle, MB_OK | MB_ICONINFORMATION);
         return EXIT_DONE;
-    case CommandAction::Invalid: {
-        if (!line.quiet)
-            ShowMessageBox(nullptr, kUsageText, kAppTitle, MB_OK | MB_ICONINFORMATION);
-        CRunLog log;
-        log.Open(std::wstring());
-        log.Write(L"SeriesClean 1.4 started: " + std::wstring(GetCommandLineW()));
-        log.Write(L"exit code " + std::to_wstring(EXIT_BAD_COMMAND_LINE) + L": " +
-                  Wide(CString(ExitCodeMeaning(EXIT_BAD_COMMAND_LINE))));
-        return EXIT_BAD_COMMAND_LINE;
-    }
+    case CommandAction::Invalid:
     case CommandAction::List:
     case CommandAction::Remove:
         return CUnattendedRun(line).Run();

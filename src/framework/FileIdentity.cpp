@@ -14,22 +14,6 @@ HANDLE OpenAttributesOnly(const wchar_t* path)
                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-// The text SHGetKnownFolderPath allocates, given back with CoTaskMemFree.
-class TaskMemText
-{
-public:
-    TaskMemText() = default;
-    ~TaskMemText() { CoTaskMemFree(m_text); }
-    TaskMemText(const TaskMemText&) = delete;
-    TaskMemText& operator=(const TaskMemText&) = delete;
-
-    PWSTR Get() const { return m_text; }
-    PWSTR* Receive() { return &m_text; }
-
-private:
-    PWSTR m_text = nullptr;
-};
-
 } // namespace
 
 bool OpenForIdentity(const std::wstring& path, KernelHandle& handle)

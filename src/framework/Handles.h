@@ -38,26 +38,29 @@ private:
     HANDLE m_handle = nullptr;
 };
 
-// A shell item identifier list, released with CoTaskMemFree.
-class ShellIdList
+// Memory the shell hands out (an identifier list, a path text), given back with CoTaskMemFree.
+template <class T> class CoTaskMem
 {
 public:
-    ShellIdList() = default;
-    ~ShellIdList() { CoTaskMemFree(m_pidl); }
-    ShellIdList(const ShellIdList&) = delete;
-    ShellIdList& operator=(const ShellIdList&) = delete;
+    CoTaskMem() = default;
+    ~CoTaskMem() { CoTaskMemFree(m_p); }
+    CoTaskMem(const CoTaskMem&) = delete;
+    CoTaskMem& operator=(const CoTaskMem&) = delete;
 
-    LPITEMIDLIST Get() const { return m_pidl; }
-    LPITEMIDLIST* Receive()
+    T* Get() const { return m_p; }
+    T** Receive()
     {
-        CoTaskMemFree(m_pidl);
-        m_pidl = nullptr;
-        return &m_pidl;
+        CoTaskMemFree(m_p);
+        m_p = nullptr;
+        return &m_p;
     }
 
 private:
-    LPITEMIDLIST m_pidl = nullptr;
+    T* m_p = nullptr;
 };
+
+using ShellIdList = CoTaskMem<ITEMIDLIST>;
+using TaskMemText = CoTaskMem<WCHAR>;
 
 // A device context of a window, from GetDC, given back with ReleaseDC.
 class WindowDC

@@ -60,6 +60,22 @@ bool IsLockedFilePrompt(const std::wstring& text)
     return text.size() > 8 && text.compare(text.size() - 8, 8, L"がロック中です。") == 0;
 }
 
+// The second confirmation lists exactly these pieces; OK then runs the removal to its final box,
+// which is answered, and the program ends.
+void ConfirmListAndFinish(Program& program, HWND second, const std::vector<std::wstring>& pieces)
+{
+    std::wstring list;
+    for (const std::wstring& piece : pieces)
+        list += L"\n ･" + piece;
+    EXPECT_EQ(BoxText(second), L"以下のデータを削除します。削除してよろしいですか？\n\n<ﾌｧｲﾙ/ﾌｫﾙﾀﾞ>" + list +
+                                   L"\n\n※ 必要なﾌｧｲﾙ/ﾌｫﾙﾀﾞがある場合は、[ｷｬﾝｾﾙ]してください。");
+    Press(second, IDOK);
+    HWND done = WaitForBoxText(program, kDone);
+    ASSERT_NE(done, nullptr);
+    Press(done, IDOK);
+    EXPECT_TRUE(program.WaitForExit());
+}
+
 } // namespace
 
 TEST(RemovalE2ETest, AFullRemovalAsANewUserMakesIt)
@@ -76,17 +92,9 @@ TEST(RemovalE2ETest, AFullRemovalAsANewUserMakesIt)
 
     HWND second = ConfirmFirst(program, L"茶房ガイド");
     ASSERT_NE(second, nullptr);
-    EXPECT_EQ(BoxText(second), L"以下のデータを削除します。削除してよろしいですか？\n\n<ﾌｧｲﾙ/ﾌｫﾙﾀﾞ>\n ･" +
-                                   product.SetupInfoFolder() + L"\n ･" + product.StartMenuFolder() + L"\n ･" +
-                                   product.DesktopLink() + L"\n ･" + product.CacheFolder() + L"\n ･" +
-                                   Lower(product.AppFolder()) +
-                                   L"\n\n※ 必要なﾌｧｲﾙ/ﾌｫﾙﾀﾞがある場合は、[ｷｬﾝｾﾙ]してください。");
-    Press(second, IDOK);
-
-    HWND done = WaitForBoxText(program, kDone);
-    ASSERT_NE(done, nullptr);
-    Press(done, IDOK);
-    EXPECT_TRUE(program.WaitForExit());
+    ConfirmListAndFinish(program, second,
+                         {product.SetupInfoFolder(), product.StartMenuFolder(), product.DesktopLink(),
+                          product.CacheFolder(), Lower(product.AppFolder())});
 
     EXPECT_FALSE(product.AnyPieceOnDisk());
     EXPECT_FALSE(product.MachineKeyExists());
@@ -194,14 +202,7 @@ TEST(RemovalE2ETest, ARegistryPathWithSlashesAndDotsRemovesTheConfirmedFoldersOn
     SelectAndDelete(dialog, 0);
     HWND second = ConfirmFirst(program, L"茶房ガイド");
     ASSERT_NE(second, nullptr);
-    EXPECT_EQ(BoxText(second), L"以下のデータを削除します。削除してよろしいですか？\n\n<ﾌｧｲﾙ/ﾌｫﾙﾀﾞ>\n ･" +
-                                   product.CacheFolder() + L"\n ･" + Lower(product.AppFolder()) +
-                                   L"\n\n※ 必要なﾌｧｲﾙ/ﾌｫﾙﾀﾞがある場合は、[ｷｬﾝｾﾙ]してください。");
-    Press(second, IDOK);
-    HWND done = WaitForBoxText(program, kDone);
-    ASSERT_NE(done, nullptr);
-    Press(done, IDOK);
-    EXPECT_TRUE(program.WaitForExit());
+    ConfirmListAndFinish(program, second, {product.CacheFolder(), Lower(product.AppFolder())});
 
     EXPECT_FALSE(fixture::Exists(product.AppFolder()));
     EXPECT_FALSE(fixture::Exists(product.CacheFolder()));
