@@ -17,6 +17,10 @@ wine_new_prefix() {
   if [ "$driver" = null ]; then
     "$WINE64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
   fi
+  # 64-bit Windows gives 32-bit programs the x86 Program Files folder here; Wine's 32-bit view lacks
+  # the value.
+  "$WINE64" reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion' /v ProgramFilesDir \
+    /d 'C:\Program Files (x86)' /reg:32 /f >/dev/null 2>&1
   wineserver -w
 }
 

@@ -168,6 +168,11 @@ int CUnattendedRun::Run()
     const std::wstring account = CurrentAccountName();
     m_log.Write(L"SeriesClean 1.4 started: " + std::wstring(GetCommandLineW()));
     m_log.Write(L"account: " + (account.empty() ? std::wstring(L"(unknown)") : account));
+    if (IsWow64() == 1) {
+        m_log.Write(L"this is the 32-bit build, which does not run on 64-bit Windows; nothing was read "
+                    L"or deleted");
+        return End(EXIT_WRONG_PLATFORM);
+    }
     if (m_line.action == CommandAction::Invalid) {
         if (!m_line.quiet)
             ShowMessageBox(nullptr, kUsageText, kAppTitle, MB_OK | MB_ICONINFORMATION);

@@ -1,7 +1,8 @@
 #include "catalog/InstallProbe.h"
 
-#include "framework/Platform.h"
+#include "catalog/ProductCatalog.h"
 #include "framework/FileFind.h"
+#include "framework/Platform.h"
 #include "framework/Registry.h"
 #include "framework/Shell.h"
 
@@ -57,7 +58,8 @@ const char* ProductValueName(int nValueId)
 CString ReadValue(HKEY root, const CString& keyPath, const char* valueName, DWORD capacity)
 {
     win32::RegKey key;
-    if (key.Open(root, keyPath, KEY_READ) != ERROR_SUCCESS)
+    if (key.Open(root, keyPath, KEY_READ | (root == HKEY_LOCAL_MACHINE ? kProductMachineView : 0)) !=
+        ERROR_SUCCESS)
         return CString();
     CString text;
     if (key.QueryAnsiValue(valueName, capacity, text) != ERROR_SUCCESS)
@@ -116,7 +118,7 @@ CString CInstallProbe::GetProgramFilesDir()
 CString CInstallProbe::GetInstalledEditionName(CString strKeyPath)
 {
     win32::RegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, strKeyPath, KEY_READ) != ERROR_SUCCESS)
+    if (key.Open(HKEY_LOCAL_MACHINE, strKeyPath, KEY_READ | kProductMachineView) != ERROR_SUCCESS)
         return CString();
     CString ignored;
     if (key.QueryAnsiValue("data", kValueCapacity, ignored) != ERROR_SUCCESS)

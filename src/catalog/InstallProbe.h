@@ -1,5 +1,6 @@
 // Read-only probes that tell whether and where a product is installed. They write nothing and
-// report nothing: a missing key or value, or a failed call, gives the empty string.
+// report nothing: a missing key or value, or a failed call, gives the empty string. Keys under
+// HKEY_LOCAL_MACHINE are read in the products' 32-bit registry view (kProductMachineView).
 #pragma once
 
 #include "framework/String.h"
@@ -38,7 +39,8 @@ public:
     static CString GetProductValue(CString strKeyPath, int nValueId);
     // "CachePath" (id 16) under HKCU\<strKeyPath>; any other id gives "" without a look.
     static CString GetUserProductValue(CString strKeyPath, int nValueId);
-    // "ProgramFilesDir" of HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion.
+    // "ProgramFilesDir" of HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion, which the 32-bit view
+    // gives as the x86 Program Files folder on 64-bit Windows.
     static CString GetProgramFilesDir();
     // When HKLM\<strKeyPath> has a value "data": the name of the edition whose folder exists in
     // the Start menu's Programs folder, or "マップコレクション" when none does. "" otherwise.

@@ -14,6 +14,12 @@
 // of them is gone.
 constexpr char kSeriesSettingsKey[] = "Software\\KORAMI\\KartixNet\\PC";
 
+// The products are 32-bit programs: on 64-bit Windows their installers wrote every key under
+// HKEY_LOCAL_MACHINE into the 32-bit registry view, where both builds read and delete them. What the
+// 64-bit view holds under the same names belongs to nothing of the series. 32-bit Windows ignores
+// the flag. HKEY_CURRENT_USER's keys are the same in both views.
+constexpr REGSAM kProductMachineView = KEY_WOW64_32KEY;
+
 // One product. Getters return copies; setters replace a whole field.
 class CProductEntry
 {

@@ -66,6 +66,12 @@ int QueryAdministrator()
     return 0;
 }
 
+int QueryWow64()
+{
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64 ? 1 : 0;
+}
+
 } // namespace
 
 std::wstring CurrentAccountName()
@@ -119,6 +125,12 @@ int IsAdministrator()
 {
     const PlatformAnswers* answers = g_answers.load();
     return answers ? answers->isAdministrator() : QueryAdministrator();
+}
+
+int IsWow64()
+{
+    const PlatformAnswers* answers = g_answers.load();
+    return answers && answers->isWow64 ? answers->isWow64() : QueryWow64();
 }
 
 void SetPlatformAnswers(const PlatformAnswers* answers)

@@ -12,12 +12,19 @@ int IsWindowsNT();
 // thread's token, whatever the group's attributes; 0 otherwise and when any step fails.
 int IsAdministrator();
 
-// Test seam: while set, both questions are answered by these functions instead of the platform.
-// Set it before any thread that asks starts, and clear it (nullptr) afterwards.
+// 1 when this is a 32-bit process on 64-bit Windows (WOW64), where it sees the 32-bit registry
+// view, the x86 Program Files folder and a redirected System32; 0 otherwise, always in a 64-bit
+// build, and when the question cannot be answered.
+int IsWow64();
+
+// Test seam: while set, the questions are answered by these functions instead of the platform (a
+// null isWow64 leaves that one to the platform). Set it before any thread that asks starts, and
+// clear it (nullptr) afterwards.
 struct PlatformAnswers
 {
     int (*isWindowsNT)();
     int (*isAdministrator)();
+    int (*isWow64)();
 };
 void SetPlatformAnswers(const PlatformAnswers* answers);
 

@@ -2,8 +2,6 @@
 
 #include "framework/Text.h"
 
-#include <shlwapi.h>
-
 #include <vector>
 
 namespace win32 {
@@ -54,9 +52,21 @@ LONG RegKey::QueryAnsiValue(const CString& name, DWORD capacity, CString& text) 
     return ERROR_SUCCESS;
 }
 
-LONG DeleteKeyTree(HKEY root, const CString& path)
+LONG DeleteKeyTree(HKEY root, const CString& path, REGSAM view)
 {
-    return SHDeleteKeyW(root, Widen(path).c_str());
+    const std::wstring name = Widen(path);
+    {
+        RegKey key;
+        // RegDeleteTree with no sub-key name empties the key: its values and sub-keys go, the key stays.
+        LONG result =
+            key.Open(root, path, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | KEY_SET_VALUE | view);
+        if (result != ERROR_SUCCESS)
+            return result;
+        result = RegDeleteTreeW(key.Get(), nullptr);
+        if (result != ERROR_SUCCESS)
+            return result;
+    }
+    return RegDeleteKeyExW(root, name.c_str(), view, 0);
 }
 
 } // namespace win32

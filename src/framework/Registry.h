@@ -33,7 +33,9 @@ private:
     HKEY m_hKey = nullptr;
 };
 
-// SHDeleteKey: deletes the key with all its sub-keys and values.
-[[nodiscard]] LONG DeleteKeyTree(HKEY root, const CString& path);
+// Deletes the key with all its sub-keys and values, in the registry view given (0, KEY_WOW64_32KEY
+// or KEY_WOW64_64KEY). SHDeleteKey takes no view: a 64-bit process would delete the 64-bit view's key
+// of that name instead. The result is the Win32 error code.
+[[nodiscard]] LONG DeleteKeyTree(HKEY root, const CString& path, REGSAM view = 0);
 
 } // namespace win32

@@ -43,6 +43,7 @@ bool IsGone(DWORD error)
 // through it.
 struct LookedUp
 {
+    std::wstring name; // the last component as stored on disk
     DWORD attributes = 0;
     DWORD reparseTag = 0;
     LARGE_INTEGER creationTime = {};
@@ -72,6 +73,7 @@ bool LookUp(const CString& path, LookedUp& found)
     if (find == INVALID_HANDLE_VALUE)
         return false;
     FindClose(find);
+    found.name = data.cFileName;
     found.attributes = data.dwFileAttributes;
     found.reparseTag = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? data.dwReserved0 : 0;
     found.creationTime = Stamp(data.ftCreationTime);
@@ -234,8 +236,11 @@ int Run::DeleteTree(const CString& strPath)
     if (!LookUp(strPath, found))
         return 1;
     // Below the given path nothing is reached by text: every entry is opened from its folder's
-    // handle by the name the listing gave.
-    const std::wstring path = win32::Widen(strPath);
+    // handle by the name the listing gave. What the user is shown ends in the names as stored on
+    // disk, the given path's last component among them.
+    const std::wstring given = win32::Widen(strPath);
+    const size_t slash = given.find_last_of(L'\\');
+    const std::wstring path = slash == std::wstring::npos ? given : given.substr(0, slash + 1) + found.name;
     const std::wstring longPath = win32::FileSystemPath(strPath);
 
     if (found.IsLink()) {

@@ -3,7 +3,7 @@
 #include "catalog/ProductCatalog.h"
 #include "framework/Registry.h"
 
-int DeleteRegistryKey(HKEY hRootKey, CString strKeyPath)
+int DeleteRegistryKey(HKEY hRootKey, CString strKeyPath, REGSAM view)
 {
     CString trimmed = strKeyPath;
     trimmed.TrimLeft('\\');
@@ -14,10 +14,10 @@ int DeleteRegistryKey(HKEY hRootKey, CString strKeyPath)
     {
         // The open only tells whether there is anything to delete.
         win32::RegKey key;
-        if (key.Open(hRootKey, strKeyPath, KEY_ALL_ACCESS) != ERROR_SUCCESS)
+        if (key.Open(hRootKey, strKeyPath, KEY_ALL_ACCESS | view) != ERROR_SUCCESS)
             return 1;
     }
-    return win32::DeleteKeyTree(hRootKey, strKeyPath) == ERROR_SUCCESS ? 1 : 0;
+    return win32::DeleteKeyTree(hRootKey, strKeyPath, view) == ERROR_SUCCESS ? 1 : 0;
 }
 
 bool SeriesSettingsExist()

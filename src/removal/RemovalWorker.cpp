@@ -1,5 +1,6 @@
 #include "removal/RemovalWorker.h"
 
+#include "catalog/ProductCatalog.h"
 #include "framework/FileSystem.h"
 #include "framework/Shell.h"
 #include "framework/Wnd.h"
@@ -40,14 +41,15 @@ struct RegistryStep
 {
     CString RemovalJob::*key;
     HKEY root;
+    REGSAM view;
     bool optional; // skipped when the key is empty
 };
 
 const RegistryStep kRegistrySteps[] = {
-    {&RemovalJob::m_strMachineKey, HKEY_LOCAL_MACHINE, false},
-    {&RemovalJob::m_strExtraMachineKey, HKEY_LOCAL_MACHINE, true},
-    {&RemovalJob::m_strUninstallKey, HKEY_LOCAL_MACHINE, false},
-    {&RemovalJob::m_strUserKey, HKEY_CURRENT_USER, false},
+    {&RemovalJob::m_strMachineKey, HKEY_LOCAL_MACHINE, kProductMachineView, false},
+    {&RemovalJob::m_strExtraMachineKey, HKEY_LOCAL_MACHINE, kProductMachineView, true},
+    {&RemovalJob::m_strUninstallKey, HKEY_LOCAL_MACHINE, kProductMachineView, false},
+    {&RemovalJob::m_strUserKey, HKEY_CURRENT_USER, 0, false},
 };
 
 class Worker
@@ -174,7 +176,7 @@ bool Worker::RunRegistryStep(const RegistryStep& step)
     const CString& key = m_job.*step.key;
     if (step.optional && key.IsEmpty())
         return true;
-    const bool deleted = DeleteRegistryKey(step.root, key) == 1;
+    const bool deleted = DeleteRegistryKey(step.root, key, step.view) == 1;
     m_report.OnKeyEnd(step.root, key, deleted);
     if (!deleted)
         m_report.OnKeyFailed(step.root, key);

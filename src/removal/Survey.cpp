@@ -92,13 +92,14 @@ void SurveyDesktopLink(RemovalJob& job, const CProductEntry& entry, const CProte
     Found(job, SLOT_DESKTOP_LINK, protectedFolders);
 }
 
-// The product's folder under "installshield installation information" in Program Files.
+// The product's folder under "installshield installation information" in the x86 Program Files
+// folder, where the products' 32-bit installers put it (the plain Program Files on 32-bit Windows).
 void SurveySetupInfo(RemovalJob& job, const CProductEntry& entry, const CProtectedFolders& protectedFolders)
 {
     if (entry.GetUninstallGuid().IsEmpty())
         return; // the path would name the whole setup-information folder
     CString programFiles;
-    if (IsWindowsNT() != 1 || !win32::GetSpecialFolderPath(CSIDL_PROGRAM_FILES, programFiles) ||
+    if (IsWindowsNT() != 1 || !win32::GetSpecialFolderPath(CSIDL_PROGRAM_FILESX86, programFiles) ||
         programFiles.IsEmpty())
         programFiles = CInstallProbe::GetProgramFilesDir();
     CString& target = job.m_strTarget[SLOT_SETUP_INFO];

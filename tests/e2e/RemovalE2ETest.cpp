@@ -189,7 +189,7 @@ TEST(RemovalE2ETest, ARegistryPathWithSlashesAndDotsRemovesTheConfirmedFoldersOn
 {
     InstalledProduct product(3);
     product.WithCacheFolder().WithAppFolder();
-    product.SetInstallPath(L"C:\\Program Files/NORTHSTAGE/TeaAtlasData");
+    product.SetInstallPath(L"C:\\Program Files (x86)/NORTHSTAGE/TeaAtlasData");
     product.SetCachePath(L"C:\\users\\Public\\SeriesCleanTests\\.\\Cache\\");
     // What rebuilding from the text before the last backslash would have named.
     fixture::MakeFile(L"C:\\TeaAtlasData\\keep.txt");

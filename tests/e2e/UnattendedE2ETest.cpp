@@ -8,10 +8,21 @@
 #include <vector>
 
 using namespace e2e;
+using fixture::HasLine;
+using fixture::LogLines;
+using fixture::ReadBytes;
 
 namespace {
 
 const wchar_t kSessionManager[] = L"System\\CurrentControlSet\\Control\\Session Manager";
+
+std::wstring FromUtf8(const std::string& bytes)
+{
+    const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+    return text;
+}
 
 struct Outcome
 {
@@ -32,52 +43,6 @@ Outcome RunProgram(const std::wstring& arguments, HANDLE stdOut = nullptr)
         60000);
     run.exitCode = program.ExitCode();
     return run;
-}
-
-std::wstring FromUtf8(const std::string& bytes)
-{
-    const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
-    return text;
-}
-
-std::string ReadBytes(const std::wstring& path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
-}
-
-// The log's lines without their time stamps ("YYYY-MM-DD hh:mm:ss ").
-std::vector<std::wstring> LogLines(const std::wstring& path)
-{
-    const std::string bytes = ReadBytes(path);
-    EXPECT_EQ(bytes.compare(0, 3, "\xEF\xBB\xBF"), 0) << "no byte-order mark";
-    const std::wstring text = FromUtf8(bytes.size() >= 3 ? bytes.substr(3) : bytes);
-    std::vector<std::wstring> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
-        lines.push_back(text.substr(start + 20, end - start - 20));
-    EXPECT_EQ(start, text.size()) << "a line without CRLF";
-    return lines;
-}
-
-bool HasLine(const std::vector<std::wstring>& lines, const std::wstring& line)
-{
-    for (const std::wstring& l : lines) {
-        if (l == line)
-            return true;
-    }
-    return false;
 }
 
 std::wstring Lower(std::wstring text)
@@ -201,10 +166,12 @@ TEST_F(UnattendedE2ETest, AFileInUseIsLeftForTheRestartAndTheRestIsRemoved)
     EXPECT_FALSE(product.MachineKeyExists());
     EXPECT_FALSE(product.UserKeyExists());
     // The file first, then the folders that hold it, innermost first; the application folder as
-    // the survey lower-cased it.
+    // the survey lower-cased it, but for its own name as the deletion met it on disk.
     const std::wstring pending = PendingDeletes();
-    const std::wstring appFolder = Lower(product.AppFolder());
-    const size_t file = pending.find(L"\\??\\" + Lower(locked) + L"|");
+    const std::wstring given = product.AppFolder();
+    const size_t slash = given.find_last_of(L'\\');
+    const std::wstring appFolder = Lower(given.substr(0, slash)) + given.substr(slash);
+    const size_t file = pending.find(L"\\??\\" + appFolder + L"\\data\\file1.dat|");
     const size_t data = pending.find(L"\\??\\" + appFolder + L"\\data|");
     const size_t app = pending.find(L"\\??\\" + appFolder + L"|");
     EXPECT_NE(file, std::wstring::npos) << fixture::ToCp932(pending).GetString();

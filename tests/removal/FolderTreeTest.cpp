@@ -117,6 +117,24 @@ TEST_F(FolderTreeTest, AnEmptyFolderInAReportingRunShowsItselfOnce)
     EXPECT_EQ(messages[0].status, "削除フォルダ: " + CompactPath(fixture::ToCp932(m_root / L"empty"), 40));
 }
 
+TEST_F(FolderTreeTest, TheStatusLineAndThePromptSpellTheFolderAsStoredOnDisk)
+{
+    // The application folder comes lower-cased from the confirmation; what the user reads ends in
+    // the folder's own name as the file system stores it.
+    const std::wstring folder = L"C:\\sct-ondisk\\TeaAtlas";
+    MakeFile(folder + L"\\TeaAtlas.exe");
+    fixture::LockedFile lock(folder + L"\\TeaAtlas.exe");
+    m_boxes.QueueAnswer(IDIGNORE);
+    EXPECT_EQ(DeleteReporting(L"c:\\sct-ondisk\\teaatlas"), 1);
+    const std::vector<RecordedMessage> sent = m_window.Messages(UM_STATUS_TEXT);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].status, CString("削除フォルダ: c:\\sct-ondisk\\TeaAtlas"));
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_EQ(m_boxes.At(0).text, CString("c:\\sct-ondisk\\TeaAtlas\\TeaAtlas.exeがロック中です。"));
+    lock.Release();
+    fixture::RemoveTree(L"C:\\sct-ondisk");
+}
+
 TEST_F(FolderTreeTest, ReadOnlyHiddenAndSystemFilesAreRemoved)
 {
     const std::wstring tree = m_root / L"app";

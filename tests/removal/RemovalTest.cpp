@@ -110,6 +110,30 @@ TEST_F(RemovalTest, FullRemovalTakesExactlyTheFivePiecesAndTheFourKeys)
     EXPECT_TRUE(fixture::Exists(product.ProgramsFolder()));
 }
 
+TEST_F(RemovalTest, WhatThe64BitRegistryViewHoldsIsNeitherListedNorTouched)
+{
+    // The products' 32-bit installers wrote into the 32-bit view; the same names in the 64-bit view
+    // belong to something else.
+    InstalledProduct product(3);
+    product.WithAppFolder();
+    const std::wstring machineKey = product.Catalog().machineKey;
+    const std::wstring uninstallKey = products::UninstallKey(3);
+    fixture::SetString(HKEY_LOCAL_MACHINE, machineKey, L"InstallPath", L"C:\\elsewhere", KEY_WOW64_64KEY);
+    fixture::SetString(HKEY_LOCAL_MACHINE, uninstallKey, L"DisplayName", L"茶房ガイド", KEY_WOW64_64KEY);
+    fixture::SetString(HKEY_LOCAL_MACHINE, products::UninstallKey(4), L"DisplayName", L"パン屋ガイド",
+                       KEY_WOW64_64KEY);
+    Start();
+    ASSERT_EQ(SendMessageW(m_dialog->Control(IDC_PRODUCT_LIST), LB_GETCOUNT, 0, 0), 1);
+    Select();
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kDone));
+    EXPECT_FALSE(product.MachineKeyExists());
+    EXPECT_FALSE(product.UninstallKeyExists());
+    EXPECT_FALSE(fixture::Exists(product.AppFolder()));
+    EXPECT_TRUE(fixture::ValueExists(HKEY_LOCAL_MACHINE, machineKey, L"InstallPath", KEY_WOW64_64KEY));
+    EXPECT_TRUE(fixture::ValueExists(HKEY_LOCAL_MACHINE, uninstallKey, L"DisplayName", KEY_WOW64_64KEY));
+}
+
 TEST_F(RemovalTest, AStartMenuGroupWithOtherContentStays)
 {
     InstalledProduct product(7);
@@ -269,7 +293,8 @@ TEST_F(RemovalTest, NothingOnDiskRemovesTheKeysWithoutASecondConfirmation)
 TEST_F(RemovalTest, TheExtraMachineKeyGoesWithItsRows)
 {
     InstalledProduct product(9);
-    fixture::SetString(HKEY_LOCAL_MACHINE, product.Catalog().extraMachineKey, L"other", L"x");
+    fixture::SetString(HKEY_LOCAL_MACHINE, product.Catalog().extraMachineKey, L"other", L"x",
+                       products::kMachineView);
     Start();
     Select();
     Delete();
@@ -285,7 +310,8 @@ TEST_F(RemovalTest, ARegistryStepThatFailsLeavesTheLaterKeys)
     const std::wstring machineKey = product.Catalog().machineKey;
     fixture::CreateKey(HKEY_LOCAL_MACHINE, L"Software\\SeriesCleanTests\\LinkTarget");
     fixture::MakeRegistryLink(HKEY_LOCAL_MACHINE, machineKey + L"\\Link",
-                              L"\\Registry\\Machine\\Software\\SeriesCleanTests\\LinkTarget");
+                              L"\\Registry\\Machine\\Software\\SeriesCleanTests\\LinkTarget",
+                              products::kMachineView);
     Start();
     Select();
     Delete();
@@ -301,7 +327,7 @@ TEST_F(RemovalTest, ARegistryStepThatFailsLeavesTheLaterKeys)
     EXPECT_EQ(boxes.back().type, static_cast<UINT>(MB_OK | MB_ICONERROR));
     EXPECT_TRUE(product.UninstallKeyExists());
     EXPECT_TRUE(product.UserKeyExists());
-    fixture::RemoveRegistryLink(HKEY_LOCAL_MACHINE, machineKey + L"\\Link");
+    fixture::RemoveRegistryLink(HKEY_LOCAL_MACHINE, machineKey + L"\\Link", products::kMachineView);
     fixture::DeleteKey(HKEY_LOCAL_MACHINE, L"Software\\SeriesCleanTests");
 }
 
@@ -377,9 +403,10 @@ TEST_P(LockedFileRemovalTest, TheAnswerDecidesHowTheRemovalEnds)
     EXPECT_EQ(FinalBox(), CString(a.finalBox));
     const std::vector<RecordedBox> boxes = BoxesAfterStart();
     ASSERT_EQ(boxes.size(), 4u);
-    // The path exactly as confirmed (lower-cased), with the file's name as stored on disk.
+    // The path as confirmed (lower-cased) but for the names the deletion met on disk: the
+    // application folder's own and the file's.
     EXPECT_EQ(boxes[2].text,
-              CString("c:\\program files\\northstage\\teaatlasdata\\file0.datがロック中です。"));
+              CString("c:\\program files (x86)\\northstage\\TeaAtlasData\\file0.datがロック中です。"));
     EXPECT_EQ(boxes[2].owner, m_dialog->Window());
     lock.Release();
     EXPECT_EQ(fixture::Exists(product.AppFolder() + L"\\file0.dat"), a.answer != IDRETRY);
@@ -556,15 +583,15 @@ TEST_P(RegistryPathTest, NamesTheProductFolderAndNothingElse)
 INSTANTIATE_TEST_SUITE_P(
     Spellings, RegistryPathTest,
     testing::Values(
-        RegistryPathCase{"Slashes", L"C:\\Program Files/NORTHSTAGE/TeaAtlasData",
+        RegistryPathCase{"Slashes", L"C:\\Program Files (x86)/NORTHSTAGE/TeaAtlasData",
                          L"C:\\users/Public/SeriesCleanTests/Cache/", L"C:\\TeaAtlasData"},
-        RegistryPathCase{"Dots", L"C:\\Program Files\\NORTHSTAGE\\.\\TeaAtlasData",
+        RegistryPathCase{"Dots", L"C:\\Program Files (x86)\\NORTHSTAGE\\.\\TeaAtlasData",
                          L"C:\\users\\Public\\SeriesCleanTests\\.\\Cache\\",
                          L"C:\\users\\Public\\SeriesCleanTests\\SeriesCleanTests\\Cache\\TeaAtlasData_P2"},
-        RegistryPathCase{"DotDots", L"C:\\Program Files\\NORTHSTAGE\\CanaryAtlas\\..\\TeaAtlasData",
+        RegistryPathCase{"DotDots", L"C:\\Program Files (x86)\\NORTHSTAGE\\CanaryAtlas\\..\\TeaAtlasData",
                          L"C:\\users\\Public\\SeriesCleanTests\\Cache\\..\\Cache\\", L""},
         RegistryPathCase{"TrailingDotsBlanksAndDoubledSeparators",
-                         L"C:\\Program Files\\\\NORTHSTAGE\\TeaAtlasData. .",
+                         L"C:\\Program Files (x86)\\\\NORTHSTAGE\\TeaAtlasData. .",
                          L"C:\\users\\Public\\\\SeriesCleanTests\\Cache\\", L""}),
     [](const testing::TestParamInfo<RegistryPathCase>& info) { return info.param.name; });
 
@@ -673,7 +700,7 @@ TEST_F(RemovalTest, RemovingOneSharedRowRemovesTheSharedKeysAndTheOthersStayList
     EXPECT_EQ(FinalBox(), CString(kDone));
     EXPECT_FALSE(product.MachineKeyExists());
     EXPECT_FALSE(product.UninstallKeyExists());
-    EXPECT_TRUE(fixture::KeyExists(HKEY_LOCAL_MACHINE, products::UninstallKey(1)));
+    EXPECT_TRUE(fixture::KeyExists(HKEY_LOCAL_MACHINE, products::UninstallKey(1), products::kMachineView));
 
     // The next start lists the other rows, now without version values.
     m_boxes.QueueAnswer(IDOK);

@@ -5,6 +5,7 @@
 #include "support/MessageBoxRecorder.h"
 #include "support/PlatformSeam.h"
 #include "support/RecorderWindow.h"
+#include "testkit/Products.h"
 #include "removal/RemovalMessages.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,13 @@
 namespace {
 
 const wchar_t kKeys[] = L"Software\\SeriesCleanTests\\Worker";
+// The worker deletes the machine keys in the products' 32-bit registry view.
+constexpr REGSAM kMachineView = products::kMachineView;
+
+REGSAM ViewOf(HKEY root)
+{
+    return root == HKEY_LOCAL_MACHINE ? kMachineView : 0;
+}
 
 struct Expected
 {
@@ -29,12 +37,11 @@ class RemovalWorkerTest : public testing::Test
 protected:
     void SetUp() override
     {
-        fixture::DeleteKey(HKEY_LOCAL_MACHINE, kKeys);
-        fixture::DeleteKey(HKEY_CURRENT_USER, kKeys);
+        TearDown();
         const std::wstring keys = kKeys;
-        fixture::SetString(HKEY_LOCAL_MACHINE, keys + L"\\Machine", L"Version", L"1");
-        fixture::SetString(HKEY_LOCAL_MACHINE, keys + L"\\Extra", L"data", L"1");
-        fixture::SetString(HKEY_LOCAL_MACHINE, keys + L"\\Uninstall", L"DisplayName", L"x");
+        fixture::SetString(HKEY_LOCAL_MACHINE, keys + L"\\Machine", L"Version", L"1", kMachineView);
+        fixture::SetString(HKEY_LOCAL_MACHINE, keys + L"\\Extra", L"data", L"1", kMachineView);
+        fixture::SetString(HKEY_LOCAL_MACHINE, keys + L"\\Uninstall", L"DisplayName", L"x", kMachineView);
         fixture::SetString(HKEY_CURRENT_USER, keys + L"\\User", L"CachePath", L"C:\\");
         m_job.m_hDlg = m_window.Handle();
         m_job.m_nReportInterval = 10;
@@ -46,7 +53,8 @@ protected:
 
     void TearDown() override
     {
-        fixture::DeleteKey(HKEY_LOCAL_MACHINE, kKeys);
+        fixture::DeleteKey(HKEY_LOCAL_MACHINE, kKeys, KEY_WOW64_32KEY);
+        fixture::DeleteKey(HKEY_LOCAL_MACHINE, kKeys, KEY_WOW64_64KEY);
         fixture::DeleteKey(HKEY_CURRENT_USER, kKeys);
     }
 
@@ -97,7 +105,7 @@ protected:
 
     bool KeyExists(HKEY root, const wchar_t* name) const
     {
-        return fixture::KeyExists(root, std::wstring(kKeys) + L"\\" + name);
+        return fixture::KeyExists(root, std::wstring(kKeys) + L"\\" + name, ViewOf(root));
     }
 
     ScopedPlatform m_platform{1, 1};
@@ -200,7 +208,7 @@ TEST_F(RemovalWorkerTest, AnEmptyExtraKeyIsSkippedAndAMissingOneCountsAsDeleted)
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, L"Extra"));
 
     m_job.m_strExtraMachineKey = "Software\\SeriesCleanTests\\Worker\\Missing";
-    fixture::CreateKey(HKEY_LOCAL_MACHINE, std::wstring(kKeys) + L"\\Uninstall");
+    fixture::CreateKey(HKEY_LOCAL_MACHINE, std::wstring(kKeys) + L"\\Uninstall", kMachineView);
     Run();
     EXPECT_EQ(m_window.Messages(UM_DONE_OK).size(), 2u);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"Uninstall"));
@@ -233,9 +241,10 @@ TEST_P(RegistryFailureTest, ShowsTheKeyThenFailsAndLeavesTheLaterKeys)
     const std::wstring link = std::wstring(kKeys) + L"\\" + failure.key + L"\\Link";
     fixture::CreateKey(HKEY_LOCAL_MACHINE, std::wstring(kKeys) + L"\\LinkTarget");
     fixture::MakeRegistryLink(failure.root, link,
-                              L"\\Registry\\Machine\\Software\\SeriesCleanTests\\Worker\\LinkTarget");
+                              L"\\Registry\\Machine\\Software\\SeriesCleanTests\\Worker\\LinkTarget",
+                              ViewOf(failure.root));
     Run();
-    fixture::RemoveRegistryLink(failure.root, link);
+    fixture::RemoveRegistryLink(failure.root, link, ViewOf(failure.root));
 
     ASSERT_EQ(m_boxes.Count(), 1u);
     EXPECT_EQ(m_boxes.At(0).text, CString(failure.text));

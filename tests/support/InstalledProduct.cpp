@@ -6,9 +6,9 @@
 
 namespace {
 
-const wchar_t kSetupInfo[] = L"C:\\Program Files\\installshield installation information";
+const wchar_t kSetupInfo[] = L"C:\\Program Files (x86)\\installshield installation information";
 const wchar_t kTestRoot[] = L"C:\\users\\Public\\SeriesCleanTests";
-const wchar_t kAppRoot[] = L"C:\\Program Files\\NORTHSTAGE";
+const wchar_t kAppRoot[] = L"C:\\Program Files (x86)\\NORTHSTAGE";
 const wchar_t kCanaryUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{00000000-0000-0000-0000-0000CA4A4121}";
 const wchar_t kCanaryKey[] = L"Software\\Korami\\CanaryAtlas";
@@ -32,8 +32,9 @@ InstalledProduct::InstalledProduct(int row)
     products::RemoveAll();
     WriteKeys(L"3", L"1", L"2", L"A");
 
-    fixture::SetString(HKEY_LOCAL_MACHINE, kCanaryUninstallKey, L"DisplayName", L"Canary");
-    fixture::SetString(HKEY_LOCAL_MACHINE, kCanaryKey, L"Version", L"1");
+    fixture::SetString(HKEY_LOCAL_MACHINE, kCanaryUninstallKey, L"DisplayName", L"Canary",
+                       products::kMachineView);
+    fixture::SetString(HKEY_LOCAL_MACHINE, kCanaryKey, L"Version", L"1", products::kMachineView);
     fixture::SetString(HKEY_CURRENT_USER, kCanaryKey, L"CachePath", L"C:\\canary\\");
     m_canaryFiles = {
         m_programs + L"\\CanaryApp\\Canary.lnk",
@@ -57,7 +58,7 @@ InstalledProduct::~InstalledProduct()
           std::wstring(kAppRoot), DesktopLink(), SetupInfoFolder(), m_programs + L"\\" + Catalog().shortcut,
           fixture::ShellFolder(CSIDL_DESKTOPDIRECTORY) + L"\\" + Catalog().shortcut})
         fixture::RemoveTree(path);
-    fixture::DeleteKey(HKEY_LOCAL_MACHINE, kCanaryUninstallKey);
+    fixture::DeleteKey(HKEY_LOCAL_MACHINE, kCanaryUninstallKey, products::kMachineView);
     products::RemoveAll();
 }
 
@@ -103,25 +104,26 @@ bool InstalledProduct::CanariesIntact() const
         if (!fixture::Exists(file))
             return false;
     }
-    return fixture::KeyExists(HKEY_LOCAL_MACHINE, kCanaryUninstallKey) &&
-           fixture::KeyExists(HKEY_LOCAL_MACHINE, kCanaryKey) &&
+    return fixture::KeyExists(HKEY_LOCAL_MACHINE, kCanaryUninstallKey, products::kMachineView) &&
+           fixture::KeyExists(HKEY_LOCAL_MACHINE, kCanaryKey, products::kMachineView) &&
            fixture::KeyExists(HKEY_CURRENT_USER, kCanaryKey);
 }
 
 bool InstalledProduct::MachineKeyExists() const
 {
-    return fixture::KeyExists(HKEY_LOCAL_MACHINE, Catalog().machineKey);
+    return fixture::KeyExists(HKEY_LOCAL_MACHINE, Catalog().machineKey, products::kMachineView);
 }
 
 bool InstalledProduct::ExtraKeyExists() const
 {
     return !Catalog().extraMachineKey.empty() &&
-           fixture::KeyExists(HKEY_LOCAL_MACHINE, Catalog().extraMachineKey);
+           fixture::KeyExists(HKEY_LOCAL_MACHINE, Catalog().extraMachineKey, products::kMachineView);
 }
 
 bool InstalledProduct::UninstallKeyExists() const
 {
-    return fixture::KeyExists(HKEY_LOCAL_MACHINE, products::UninstallKey(Catalog().number));
+    return fixture::KeyExists(HKEY_LOCAL_MACHINE, products::UninstallKey(Catalog().number),
+                              products::kMachineView);
 }
 
 bool InstalledProduct::UserKeyExists() const
@@ -140,7 +142,8 @@ bool InstalledProduct::AnyPieceOnDisk() const
 
 void InstalledProduct::SetInstallPath(const std::wstring& path)
 {
-    fixture::SetString(HKEY_LOCAL_MACHINE, Catalog().machineKey, L"InstallPath", path);
+    fixture::SetString(HKEY_LOCAL_MACHINE, Catalog().machineKey, L"InstallPath", path,
+                       products::kMachineView);
 }
 
 void InstalledProduct::SetCachePath(const std::wstring& path)

@@ -84,7 +84,8 @@ TEST_F(ProductListTest, AnEditionFolderRenamesTheRowsOfTheExtraKey)
     products::Install(2);
     products::Install(5);
     products::Install(9);
-    fixture::SetString(HKEY_LOCAL_MACHINE, products::At(1).extraMachineKey, L"data", L"1");
+    fixture::SetString(HKEY_LOCAL_MACHINE, products::At(1).extraMachineKey, L"data", L"1",
+                       products::kMachineView);
     fixture::MakeFolder(fixture::ShellFolder(CSIDL_COMMON_PROGRAMS) + L"\\" + products::kEditionFolder +
                         L"\\LuminaGo");
     Start();
@@ -105,7 +106,8 @@ TEST_F(ProductListTest, AnEditionFolderRenamesTheRowsOfTheExtraKey)
 TEST_F(ProductListTest, WithoutAnEditionFolderTheCollectionNameIsUsed)
 {
     products::Install(9);
-    fixture::SetString(HKEY_LOCAL_MACHINE, products::At(9).extraMachineKey, L"data", L"1");
+    fixture::SetString(HKEY_LOCAL_MACHINE, products::At(9).extraMachineKey, L"data", L"1",
+                       products::kMachineView);
     Start();
     EXPECT_EQ(Items(), std::vector<std::wstring>{L"マップコレクション (V R SP )"});
     EXPECT_EQ(Row(9).GetShortcutName(), CString("マップコレクション.lnk"));

@@ -24,10 +24,10 @@ bool Fail(const std::wstring& what, DWORD error)
 const wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
-                DWORD size)
+                DWORD size, REGSAM view = 0)
 {
     HKEY h = nullptr;
-    LONG r = RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr);
+    LONG r = RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &h, nullptr);
     if (r == ERROR_SUCCESS) {
         r = RegSetValueExW(h, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
         RegCloseKey(h);
@@ -87,46 +87,56 @@ void SetFailureHandler(FailureHandler handler)
     g_onFailure = handler ? handler : &PrintFailure;
 }
 
-bool SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value)
+bool SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value,
+               REGSAM view)
 {
     return WriteValue(root, key, name, REG_SZ, value.c_str(),
-                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)), view);
 }
 
-bool SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value)
+bool SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value, REGSAM view)
 {
-    return WriteValue(root, key, name, REG_DWORD, &value, sizeof(value));
+    return WriteValue(root, key, name, REG_DWORD, &value, sizeof(value), view);
 }
 
-bool CreateKey(HKEY root, const std::wstring& key)
+bool CreateKey(HKEY root, const std::wstring& key, REGSAM view)
 {
     HKEY h = nullptr;
-    const LONG r = RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_READ, nullptr, &h, nullptr);
+    const LONG r = RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_READ | view, nullptr, &h, nullptr);
     if (r != ERROR_SUCCESS)
         return Fail(L"cannot create the key " + key, static_cast<DWORD>(r));
     RegCloseKey(h);
     return true;
 }
 
-bool KeyExists(HKEY root, const std::wstring& key)
+bool KeyExists(HKEY root, const std::wstring& key, REGSAM view)
 {
     HKEY h = nullptr;
-    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &h) != ERROR_SUCCESS)
         return false;
     RegCloseKey(h);
     return true;
 }
 
-bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name)
+bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name, REGSAM view)
 {
-    return RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) ==
-           ERROR_SUCCESS;
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE | view, &h) != ERROR_SUCCESS)
+        return false;
+    const bool exists =
+        RegQueryValueExW(h, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(h);
+    return exists;
 }
 
-void DeleteKey(HKEY root, const std::wstring& key)
+void DeleteKey(HKEY root, const std::wstring& key, REGSAM view)
 {
-    RegDeleteTreeW(root, key.c_str());
-    RegDeleteKeyW(root, key.c_str());
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_ALL_ACCESS | view, &h) != ERROR_SUCCESS)
+        return;
+    RegDeleteTreeW(h, nullptr);
+    RegCloseKey(h);
+    RegDeleteKeyExW(root, key.c_str(), view, 0);
 }
 
 std::wstring LongPath(const std::wstring& path)
@@ -211,6 +221,50 @@ int CountFiles(const std::wstring& folder)
     } while (FindNextFileW(find, &data));
     FindClose(find);
     return count;
+}
+
+std::string ReadBytes(const std::wstring& path)
+{
+    std::string bytes;
+    const HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+std::vector<std::wstring> LogLines(const std::wstring& path)
+{
+    const std::string bytes = ReadBytes(path);
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") != 0)
+        Fail(L"the log " + path + L" has no byte-order mark", 0);
+    const std::string utf8 = bytes.size() >= 3 ? bytes.substr(3) : bytes;
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), n);
+    constexpr size_t kStamp = 20;
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
+        lines.push_back(end - start >= kStamp ? text.substr(start + kStamp, end - start - kStamp)
+                                              : std::wstring());
+    if (start != text.size())
+        Fail(L"the log " + path + L" has a line without CRLF", 0);
+    return lines;
+}
+
+bool HasLine(const std::vector<std::wstring>& lines, const std::wstring& line)
+{
+    for (const std::wstring& l : lines) {
+        if (l == line)
+            return true;
+    }
+    return false;
 }
 
 TempFolder::TempFolder()
@@ -312,11 +366,11 @@ DosDeviceLink::~DosDeviceLink()
         Fail(L"the mapping " + m_unixLink + L" stayed", 0);
 }
 
-bool MakeRegistryLink(HKEY root, const std::wstring& key, const std::wstring& target)
+bool MakeRegistryLink(HKEY root, const std::wstring& key, const std::wstring& target, REGSAM view)
 {
     HKEY link = nullptr;
     const LONG r = RegCreateKeyExW(root, key.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
-                                   KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, nullptr);
+                                   KEY_ALL_ACCESS | KEY_CREATE_LINK | view, nullptr, &link, nullptr);
     if (r != ERROR_SUCCESS)
         return Fail(L"cannot create the registry link " + key, static_cast<DWORD>(r));
     // The link's target is stored without a terminating zero.
@@ -326,13 +380,13 @@ bool MakeRegistryLink(HKEY root, const std::wstring& key, const std::wstring& ta
     return true;
 }
 
-void RemoveRegistryLink(HKEY root, const std::wstring& key)
+void RemoveRegistryLink(HKEY root, const std::wstring& key, REGSAM view)
 {
     using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
     const auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
     HKEY link = nullptr;
-    if (RegOpenKeyExW(root, key.c_str(), REG_OPTION_OPEN_LINK, DELETE, &link) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root, key.c_str(), REG_OPTION_OPEN_LINK, DELETE | view, &link) == ERROR_SUCCESS) {
         ntDeleteKey(link);
         RegCloseKey(link);
     }

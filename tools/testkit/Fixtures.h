@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <string>
+#include <vector>
 
 namespace fixture {
 
@@ -19,12 +20,14 @@ std::string ToCodePage932(const std::wstring& text);
 using FailureHandler = void (*)(const std::wstring& what);
 void SetFailureHandler(FailureHandler handler);
 
-bool SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value);
-bool SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value);
-bool CreateKey(HKEY root, const std::wstring& key);
-bool KeyExists(HKEY root, const std::wstring& key);
-bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name);
-void DeleteKey(HKEY root, const std::wstring& key);
+// Registry keys in the view given (0, KEY_WOW64_32KEY or KEY_WOW64_64KEY).
+bool SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value,
+               REGSAM view = 0);
+bool SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value, REGSAM view = 0);
+bool CreateKey(HKEY root, const std::wstring& key, REGSAM view = 0);
+bool KeyExists(HKEY root, const std::wstring& key, REGSAM view = 0);
+bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name, REGSAM view = 0);
+void DeleteKey(HKEY root, const std::wstring& key, REGSAM view = 0);
 
 bool MakeFolder(const std::wstring& path); // with its missing parents
 bool MakeFile(const std::wstring& path, const std::string& content = "data");
@@ -34,6 +37,13 @@ void RemoveTree(const std::wstring& path);
 std::wstring LongPath(const std::wstring& path); // the "\\?\" form of an absolute path
 // Number of files below a folder (0 for a file or a missing path).
 int CountFiles(const std::wstring& folder);
+
+// A file's bytes; empty when it cannot be read.
+std::string ReadBytes(const std::wstring& path);
+// The lines of the program's log (UTF-8 with a byte-order mark, CRLF) without their time stamps
+// ("YYYY-MM-DD hh:mm:ss "); a missing mark or a line without CRLF is reported as a failure.
+std::vector<std::wstring> LogLines(const std::wstring& path);
+bool HasLine(const std::vector<std::wstring>& lines, const std::wstring& line);
 
 // RemoveTree, and then from the Unix side whatever Wine could not remove.
 void RemoveEverything(const std::wstring& path);
@@ -87,8 +97,8 @@ private:
 
 // A registry link at key (under root) to target, an NT registry path such as
 // "\\Registry\\Machine\\Software\\X". A key that holds a link cannot be deleted whole.
-bool MakeRegistryLink(HKEY root, const std::wstring& key, const std::wstring& target);
-void RemoveRegistryLink(HKEY root, const std::wstring& key);
+bool MakeRegistryLink(HKEY root, const std::wstring& key, const std::wstring& target, REGSAM view = 0);
+void RemoveRegistryLink(HKEY root, const std::wstring& key, REGSAM view = 0);
 
 // A shell folder's path (SHGetFolderPathW), made when it is missing.
 std::wstring ShellFolder(int csidl);

@@ -62,7 +62,8 @@ std::wstring UninstallKey(int row)
 
 bool Install(int row, const std::wstring& displayName)
 {
-    return fixture::SetString(HKEY_LOCAL_MACHINE, UninstallKey(row), L"DisplayName", displayName);
+    return fixture::SetString(HKEY_LOCAL_MACHINE, UninstallKey(row), L"DisplayName", displayName,
+                              kMachineView);
 }
 
 bool Install(int row)
@@ -74,17 +75,19 @@ bool SetVersion(int row, const std::wstring& version, const std::wstring& revisi
                 const std::wstring& servicePack, const std::wstring& custom)
 {
     const std::wstring& key = At(row).machineKey;
-    return fixture::SetString(HKEY_LOCAL_MACHINE, key, L"Version", version) &&
-           fixture::SetString(HKEY_LOCAL_MACHINE, key, L"Revision", revision) &&
-           fixture::SetString(HKEY_LOCAL_MACHINE, key, L"ServicePack", servicePack) &&
-           fixture::SetString(HKEY_LOCAL_MACHINE, key, L"Custom", custom);
+    return fixture::SetString(HKEY_LOCAL_MACHINE, key, L"Version", version, kMachineView) &&
+           fixture::SetString(HKEY_LOCAL_MACHINE, key, L"Revision", revision, kMachineView) &&
+           fixture::SetString(HKEY_LOCAL_MACHINE, key, L"ServicePack", servicePack, kMachineView) &&
+           fixture::SetString(HKEY_LOCAL_MACHINE, key, L"Custom", custom, kMachineView);
 }
 
 void RemoveAll()
 {
-    for (int row = 1; row <= kRowCount; ++row)
-        fixture::DeleteKey(HKEY_LOCAL_MACHINE, UninstallKey(row));
-    fixture::DeleteKey(HKEY_LOCAL_MACHINE, L"Software\\Korami");
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        for (int row = 1; row <= kRowCount; ++row)
+            fixture::DeleteKey(HKEY_LOCAL_MACHINE, UninstallKey(row), view);
+        fixture::DeleteKey(HKEY_LOCAL_MACHINE, L"Software\\Korami", view);
+    }
     fixture::DeleteKey(HKEY_CURRENT_USER, L"Software\\Korami");
     for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS})
         fixture::RemoveTree(fixture::ShellFolder(csidl) + L"\\" + kEditionFolder);
@@ -92,7 +95,7 @@ void RemoveAll()
 
 Places InstallerPlaces(const Row& row)
 {
-    const std::wstring programFiles = fixture::ShellFolder(CSIDL_PROGRAM_FILES);
+    const std::wstring programFiles = fixture::ShellFolder(CSIDL_PROGRAM_FILESX86);
     return {fixture::ShellFolder(CSIDL_COMMON_PROGRAMS),
             fixture::ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY),
             programFiles + L"\\InstallShield Installation Information",
@@ -107,11 +110,13 @@ bool Installer::WriteKeys(const std::wstring& version, const std::wstring& revis
                           const std::wstring& servicePack, const std::wstring& custom) const
 {
     return Install(m_row.number) &&
-           fixture::SetString(HKEY_LOCAL_MACHINE, UninstallKey(m_row.number), L"Publisher", L"KORAMI") &&
+           fixture::SetString(HKEY_LOCAL_MACHINE, UninstallKey(m_row.number), L"Publisher", L"KORAMI",
+                              kMachineView) &&
            SetVersion(m_row.number, version, revision, servicePack, custom) &&
-           fixture::SetString(HKEY_LOCAL_MACHINE, m_row.machineKey, L"InstallPath", m_places.appFolder) &&
+           fixture::SetString(HKEY_LOCAL_MACHINE, m_row.machineKey, L"InstallPath", m_places.appFolder,
+                              kMachineView) &&
            (m_row.extraMachineKey.empty() ||
-            fixture::SetString(HKEY_LOCAL_MACHINE, m_row.extraMachineKey, L"data", L"1")) &&
+            fixture::SetString(HKEY_LOCAL_MACHINE, m_row.extraMachineKey, L"data", L"1", kMachineView)) &&
            fixture::SetString(HKEY_CURRENT_USER, m_row.userKey, L"CachePath", m_places.cachePath);
 }
 
@@ -181,8 +186,9 @@ bool PieceExists(const Piece& piece)
 {
     if (!piece.registry)
         return fixture::Exists(piece.where);
-    const HKEY root = piece.where.compare(0, 4, L"HKCU") == 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-    return fixture::KeyExists(root, piece.where.substr(5));
+    if (piece.where.compare(0, 4, L"HKCU") == 0)
+        return fixture::KeyExists(HKEY_CURRENT_USER, piece.where.substr(5));
+    return fixture::KeyExists(HKEY_LOCAL_MACHINE, piece.where.substr(5), kMachineView);
 }
 
 } // namespace products

@@ -16,10 +16,10 @@ struct Row
     std::wstring displayName;
     std::wstring productName;
     std::wstring guid;
-    std::wstring installFolder; // below Program Files
+    std::wstring installFolder; // below the x86 Program Files folder
     std::wstring shortcut;
-    std::wstring machineKey;      // under HKEY_LOCAL_MACHINE
-    std::wstring extraMachineKey; // under HKEY_LOCAL_MACHINE; empty for rows 3 to 8
+    std::wstring machineKey;      // under HKEY_LOCAL_MACHINE, in kMachineView
+    std::wstring extraMachineKey; // under HKEY_LOCAL_MACHINE, in kMachineView; empty for rows 3 to 8
     std::wstring userKey;         // under HKEY_CURRENT_USER
     std::wstring dataFolder;      // appended to CachePath
 };
@@ -31,6 +31,9 @@ const Row* Find(int row);
 const Row& At(int row);
 
 std::wstring UninstallKey(int row);
+// The registry view in which the products' 32-bit installers wrote their keys under
+// HKEY_LOCAL_MACHINE on 64-bit Windows; the program reads and deletes them there.
+constexpr REGSAM kMachineView = KEY_WOW64_32KEY;
 const wchar_t kSettingsKey[] = L"Software\\KORAMI\\KartixNet\\PC";
 const wchar_t kEditionFolder[] = L"コラミ地図ライブラリ";
 
@@ -40,7 +43,8 @@ bool Install(int row);
 bool SetVersion(int row, const std::wstring& version, const std::wstring& revision,
                 const std::wstring& servicePack, const std::wstring& custom);
 
-// Removes every product's keys, the settings key and the edition folders of both Start menus.
+// Removes every product's keys (in both registry views), the settings key and the edition folders
+// of both Start menus.
 void RemoveAll();
 
 class Clean
@@ -63,7 +67,8 @@ struct Places
     std::wstring startMenuFolder; // below Programs\<library group>
 };
 
-// Where the product's own installer puts them on this machine.
+// Where the product's own 32-bit installer puts them on this machine: the installer information
+// and the application under the x86 Program Files folder.
 Places InstallerPlaces(const Row& row);
 
 // One piece of an installed product: what it is and where (root\path for a key).
