@@ -13,6 +13,8 @@ const char* ExitCodeMeaning(int code)
         return "not installed";
     case EXIT_BUSY:
         return "busy: a product or another copy of the program is running, try again later";
+    case EXIT_LOG_FAILED:
+        return "the log cannot be opened safely, nothing was done";
     case EXIT_WRONG_PLATFORM:
         return "not supported on this platform: the 32-bit build does not run on 64-bit Windows, use the "
                "64-bit SeriesClean.exe";

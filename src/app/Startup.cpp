@@ -3,9 +3,10 @@
 #include "app/ExitCodes.h"
 #include "app/UnattendedRun.h"
 #include "framework/Platform.h"
+#include "framework/Security.h"
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
-#include "removal/RemovalMessages.h"
+#include "ui/RemovalMessages.h"
 
 const char kWrongPlatformText[] = "このプログラム (32ビット版) は64ビット版のWindowsでは動作しません。\n"
                                   "64ビット版の SeriesClean.exe を使用してください。";
@@ -20,6 +21,6 @@ int RunProgram(const CommandLine& line)
     }
     // The dialog marks itself as running, so that an unattended run waits, but never refuses to
     // start.
-    const CInstanceMutex running(kInstanceMutexName);
+    const win32::CAdministratorsLock running(kInstanceMutexName, InstanceLockFile());
     return AfxWinMain();
 }

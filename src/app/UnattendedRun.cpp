@@ -2,30 +2,34 @@
 
 #include "app/ExitCodes.h"
 #include "app/RunLog.h"
+#include "app/UnattendedReport.h"
 #include "catalog/InstalledProducts.h"
 #include "catalog/ProductCatalog.h"
-#include "framework/FileSystem.h"
 #include "framework/Platform.h"
+#include "framework/Security.h"
 #include "framework/Text.h"
-#include "framework/UserText.h"
 #include "framework/Wnd.h"
+#include "removal/Policy.h"
+#include "removal/ProgramFolders.h"
 #include "removal/RegistryRemoval.h"
-#include "removal/RemovalMessages.h"
-#include "removal/RemovalReport.h"
 #include "removal/RemovalWorker.h"
 #include "removal/Survey.h"
+#include "removal/UserProfiles.h"
+#include "ui/RemovalMessages.h"
+#include "SeriesCleanVersion.h"
 
-#include <set>
+#include <memory>
 #include <string>
 #include <vector>
 
 const wchar_t kInstanceMutexName[] = L"Global\\SeriesClean.Running";
 
-namespace {
+std::wstring InstanceLockFile()
+{
+    return ProgramHomePath() + L"\\SeriesClean.lock";
+}
 
-// How long a file in use is tried again before it is left for the next restart.
-constexpr DWORD kLockedFileRetryMs = 5000;
-constexpr DWORD kLockedFilePauseMs = 250;
+namespace {
 
 const wchar_t* const kPieceNames[SLOT_COUNT] = {
     L"Start menu folder",  L"desktop shortcut", L"setup information folder",
@@ -37,14 +41,17 @@ std::wstring Wide(const CString& text)
     return win32::Widen(text);
 }
 
-std::wstring KeyName(HKEY root, const CString& key)
-{
-    return (root == HKEY_CURRENT_USER ? L"HKEY_CURRENT_USER\\" : L"HKEY_LOCAL_MACHINE\\") + Wide(key);
-}
-
 std::wstring WithError(const std::wstring& text, DWORD error)
 {
     return error ? text + L" (Windows error " + std::to_wstring(error) + L")" : text;
+}
+
+std::wstring WithCrLf(const std::wstring& text)
+{
+    std::wstring lines;
+    for (const wchar_t c : text)
+        lines += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
+    return lines + L"\r\n";
 }
 
 // The product's name without the version part, as the list shows it.
@@ -53,91 +60,24 @@ std::wstring NameOf(const InstalledEntry& item)
     return Wide(item.pEntry->GetDisplayName());
 }
 
-// A removal without anyone watching: nothing is shown, a file in use is tried again for a while
-// and then left for the next restart, and everything that happens goes to the log.
-class CUnattendedReport : public CRemovalReport
+std::wstring StateText(PieceState state, const CString& target)
 {
-public:
-    explicit CUnattendedReport(CRunLog& log) : m_log(log) {}
-
-    bool LeftForRestart() const { return m_bLeftForRestart; }
-    bool Failed() const { return m_bFailed; }
-
-    HWND ProgressWindow() const override { return nullptr; }
-
-    int OnLockedFile(const std::wstring& path, DWORD error, HWND) override
-    {
-        if (path != m_lockedPath) {
-            m_lockedPath = path;
-            m_lockedSince = GetTickCount64();
-        }
-        if (GetTickCount64() - m_lockedSince < kLockedFileRetryMs) {
-            Sleep(kLockedFilePauseMs);
-            return IDRETRY;
-        }
-        m_lockedPath.clear();
-        if (!ScheduleWithFolders(path)) {
-            m_log.Write(WithError(L"  cannot schedule for deletion at restart: " + path, GetLastError()));
-            m_bFailed = true;
-            return IDABORT;
-        }
-        m_log.Write(WithError(L"  in use, deleted at the next restart: " + path, error));
-        m_bLeftForRestart = true;
-        return IDIGNORE;
+    switch (state) {
+    case PieceState::Found:
+        return L"found " + Wide(target);
+    case PieceState::Protected:
+        return L"refused, a protected folder: " + Wide(target);
+    case PieceState::Absent:
+        break;
     }
+    return L"not found";
+}
 
-    void OnKeyFailed(HKEY, const CString&) override { m_bFailed = true; }
-
-    void OnPieceStart(RemovalSlot slot, const CString& path) override
-    {
-        m_piece = Wide(path);
-        m_log.Write(std::wstring(L"  removing the ") + kPieceNames[slot] + L": " + m_piece);
-    }
-
-    void OnPieceEnd(RemovalSlot slot, const CString& path, const TreeOutcome& outcome) override
-    {
-        if (outcome.finished)
-            m_log.Write(std::wstring(L"  removed the ") + kPieceNames[slot] + L": " + Wide(path));
-        else
-            m_log.Write(
-                WithError(std::wstring(L"  failed to remove the ") + kPieceNames[slot] + L": " + Wide(path),
-                          outcome.error));
-    }
-
-    void OnKeyEnd(HKEY root, const CString& key, bool deleted) override
-    {
-        m_log.Write((deleted ? L"  key deleted or absent: " : L"  key could not be deleted: ") +
-                    KeyName(root, key));
-    }
-
-private:
-    // The file first, then the folders that will still hold it, innermost first, up to the piece
-    // itself: Windows works through the entries in the order they were made.
-    bool ScheduleWithFolders(const std::wstring& path)
-    {
-        if (!win32::DeleteAtRestart(path))
-            return false;
-        std::wstring folder = path;
-        for (;;) {
-            const size_t slash = folder.find_last_of(L'\\');
-            if (slash == std::wstring::npos || folder.size() <= m_piece.size())
-                break;
-            folder.resize(slash);
-            if (folder.size() < m_piece.size())
-                break;
-            if (m_scheduledFolders.insert(folder).second && !win32::DeleteAtRestart(folder))
-                return false;
-        }
-        return true;
-    }
-
-    CRunLog& m_log;
-    std::wstring m_piece;
-    std::wstring m_lockedPath;
-    ULONGLONG m_lockedSince = 0;
-    std::set<std::wstring> m_scheduledFolders;
-    bool m_bLeftForRestart = false;
-    bool m_bFailed = false;
+// One profile of the PC with its hive open for the whole run.
+struct OpenProfile
+{
+    UserProfile profile;
+    std::unique_ptr<CUserHive> hive;
 };
 
 class CUnattendedRun
@@ -150,9 +90,14 @@ public:
 private:
     int List();
     int Remove();
+    // Opens the hive of every profile that has one, and logs each. False when one could not be.
+    bool OpenProfiles();
+    void CloseProfiles();
+    // A job for the product with every open profile's pieces, surveyed; logged when log is set.
+    void Survey(const InstalledEntry& item, RemovalJob& job, bool log);
     // Removes one installed product: 0, 3010 or 1603.
     int RemoveOne(const InstalledEntry& item);
-    // Deletes the series' settings key when no product of the series is left. False on failure.
+    // Deletes every profile's settings key when no product of the series is left. False on failure.
     bool Purge();
     bool Matches(const InstalledEntry& item) const;
     int End(int code);
@@ -160,13 +105,19 @@ private:
     const CommandLine& m_line;
     CRunLog m_log;
     CProductCatalog m_catalog;
+    std::vector<OpenProfile> m_profiles;
 };
 
 int CUnattendedRun::Run()
 {
-    m_log.Open(m_line.logPath);
+    std::wstring why;
+    if (!m_log.Open(m_line.logPath, why)) {
+        // Nowhere to say it but where the caller reads.
+        WriteRedirectedStdOut(win32::ToUtf8(L"SeriesClean: " + why + L"\r\n"));
+        return EXIT_LOG_FAILED;
+    }
     const std::wstring account = CurrentAccountName();
-    m_log.Write(L"SeriesClean 1.4 started: " + std::wstring(GetCommandLineW()));
+    m_log.Write(L"SeriesClean " SERIESCLEAN_VERSION_TEXT_W L" started: " + std::wstring(GetCommandLineW()));
     m_log.Write(L"account: " + (account.empty() ? std::wstring(L"(unknown)") : account));
     if (IsWow64() == 1) {
         m_log.Write(L"this is the 32-bit build, which does not run on 64-bit Windows; nothing was read "
@@ -203,12 +154,17 @@ bool CUnattendedRun::Matches(const InstalledEntry& item) const
 
 int CUnattendedRun::Remove()
 {
-    const CInstanceMutex running(kInstanceMutexName);
-    if (running.AlreadyTaken()) {
+    // The lock falls back on a file in the home when another account made an object of its name.
+    std::wstring homeWhy;
+    (void)EnsureProgramHome(homeWhy);
+    const win32::CAdministratorsLock running(kInstanceMutexName, InstanceLockFile());
+    if (running.FoundForeignObject())
+        m_log.Write(L"an object named like the program's lock, made by another account, was passed over");
+    if (running.HeldElsewhere()) {
         m_log.Write(L"another copy of SeriesClean is running");
         return End(EXIT_BUSY);
     }
-    if (IsWindowsNT() == 1 && IsAdministrator() != 1) {
+    if (LacksAdministratorRights()) {
         m_log.Write(L"administrator rights are needed");
         return End(EXIT_NOT_ADMINISTRATOR);
     }
@@ -226,10 +182,15 @@ int CUnattendedRun::Remove()
     }
     if (targets.empty())
         m_log.Write(L"no product of the series is installed");
-    // Nothing is deleted while any of them runs.
+
+    const bool profilesOpen = OpenProfiles();
+    // Nothing is deleted while any of them runs, on any desktop, with or without a window.
     for (const InstalledEntry& item : targets) {
-        if (IsProductRunning(*item.pEntry)) {
+        RemovalJob job;
+        Survey(item, job, false);
+        if (IsProductRunning(*item.pEntry) || IsRunningFromFolder(job.m_strTarget[SLOT_APP_FOLDER])) {
             m_log.Write(L"running, nothing deleted: " + NameOf(item));
+            CloseProfiles();
             return End(EXIT_BUSY);
         }
     }
@@ -245,52 +206,118 @@ int CUnattendedRun::Remove()
     }
     if (m_line.purge && code != EXIT_FAILED && !Purge())
         code = EXIT_FAILED;
+    CloseProfiles();
+    if (!profilesOpen)
+        code = EXIT_FAILED;
     return End(code);
 }
 
-bool CUnattendedRun::Purge()
+bool CUnattendedRun::OpenProfiles()
 {
-    const std::wstring key = KeyName(HKEY_CURRENT_USER, kSeriesSettingsKey);
-    CProductCatalog fresh;
-    fresh.Fill();
-    if (FindInstalledProducts(fresh).bSeriesInstalled == 1) {
-        m_log.Write(L"settings key kept, a product of the series is still installed: " + key);
-        return true;
+    bool opened = true;
+    for (const UserProfile& profile : RegisteredProfiles()) {
+        const std::wstring name = L"profile " + profile.m_sid + L" (" + profile.m_folder + L"): ";
+        if (IsServiceAccountSid(profile.m_sid)) {
+            m_log.Write(name + L"a service account, skipped");
+            continue;
+        }
+        auto hive = std::make_unique<CUserHive>();
+        switch (hive->Open(profile)) {
+        case CUserHive::State::Loaded:
+            m_log.Write(name + L"its registry is loaded");
+            break;
+        case CUserHive::State::LoadedByUs:
+            m_log.Write(name + L"its registry was loaded from NTUSER.DAT");
+            break;
+        case CUserHive::State::NoHive:
+            m_log.Write(name + L"no NTUSER.DAT, skipped");
+            continue;
+        case CUserHive::State::Failed:
+        case CUserHive::State::Closed:
+            m_log.Write(WithError(name + L"its registry cannot be loaded, its pieces stay",
+                                  static_cast<DWORD>(hive->GetError())));
+            opened = false;
+            continue;
+        }
+        m_profiles.push_back({profile, std::move(hive)});
     }
-    if (DeleteSeriesSettings() != 1) {
-        m_log.Write(L"settings key could not be deleted: " + key);
-        return false;
+    return opened;
+}
+
+void CUnattendedRun::CloseProfiles()
+{
+    for (OpenProfile& open : m_profiles) {
+        const bool ours = open.hive->GetState() == CUserHive::State::LoadedByUs;
+        const LONG error = open.hive->Close();
+        if (ours && error != ERROR_SUCCESS)
+            m_log.Write(WithError(L"profile " + open.profile.m_sid + L": its registry stays loaded",
+                                  static_cast<DWORD>(error)));
     }
-    m_log.Write(L"settings key deleted or absent: " + key);
-    return true;
+    m_profiles.clear();
+}
+
+void CUnattendedRun::Survey(const InstalledEntry& item, RemovalJob& job, bool log)
+{
+    job.m_bPerProfile = true;
+    for (const OpenProfile& open : m_profiles) {
+        ProfilePieces pieces;
+        pieces.sid = open.profile.m_sid;
+        pieces.folder = open.profile.m_folder;
+        pieces.hive = open.hive->Root();
+        pieces.hiveName = open.hive->RegistryName();
+        job.m_profiles.push_back(pieces);
+    }
+    PieceState states[SLOT_COUNT] = {};
+    SurveyRemoval(*item.pEntry, job, states);
+    if (!log)
+        return;
+    for (RemovalSlot slot : kRemovalOrder) {
+        if (slot != SLOT_CACHE_FOLDER) {
+            m_log.Write(std::wstring(L"  ") + kPieceNames[slot] + L": " + StateText(states[slot], job.m_strTarget[slot]));
+            continue;
+        }
+        for (const ProfilePieces& profile : job.m_profiles)
+            m_log.Write(std::wstring(L"  ") + kPieceNames[slot] + L" of " + profile.sid + L": " +
+                        StateText(profile.cacheState, profile.strCache));
+    }
 }
 
 int CUnattendedRun::RemoveOne(const InstalledEntry& item)
 {
     m_log.Write(L"product: " + Wide(item.strLabel) + L" " + Wide(item.pEntry->GetUninstallGuid()));
+    // Surveyed again: a product removed before may have shared pieces with this one.
     RemovalJob job;
-    PieceState states[SLOT_COUNT] = {};
-    SurveyRemoval(*item.pEntry, job, states);
-    for (int slot = 0; slot < SLOT_COUNT; ++slot) {
-        const std::wstring what = std::wstring(L"  ") + kPieceNames[slot] + L": ";
-        switch (states[slot]) {
-        case PieceState::Found:
-            m_log.Write(what + L"found " + Wide(job.m_strTarget[slot]));
-            break;
-        case PieceState::Protected:
-            m_log.Write(what + L"refused, a protected folder: " + Wide(job.m_strTarget[slot]));
-            break;
-        case PieceState::Absent:
-            m_log.Write(what + L"not found");
-            break;
-        }
-    }
-
+    Survey(item, job, true);
     CUnattendedReport report(m_log);
-    const RemovalEnd end = RunRemoval(job, report);
-    if (end != RemovalEnd::Done || report.Failed())
-        return EXIT_FAILED;
-    return report.LeftForRestart() ? EXIT_RESTART_REQUIRED : EXIT_DONE;
+    RunRemoval(job, report);
+    return report.ExitCode();
+}
+
+bool CUnattendedRun::Purge()
+{
+    CProductCatalog fresh;
+    fresh.Fill();
+    const int seriesInstalled = FindInstalledProducts(fresh).bSeriesInstalled;
+    bool purged = true;
+    for (const OpenProfile& open : m_profiles) {
+        const RemovalKey key{open.hive->Root(), kSeriesSettingsKey, 0, open.profile.m_sid};
+        if (seriesInstalled == 1) {
+            m_log.Write(L"settings key kept, a product of the series is still installed: " + RegistryName(key));
+            continue;
+        }
+        if (!OffersSettingsRemoval(seriesInstalled, key.root)) {
+            m_log.Write(L"settings key absent: " + RegistryName(key));
+            continue;
+        }
+        DWORD error = 0;
+        if (DeleteRegistryKeyStrictly(key.root, key.path, 0, error) == KeyRemoval::Failed) {
+            m_log.Write(WithError(L"settings key could not be deleted: " + RegistryName(key), error));
+            purged = false;
+            continue;
+        }
+        m_log.Write(L"settings key deleted: " + RegistryName(key));
+    }
+    return purged;
 }
 
 int CUnattendedRun::End(int code)
@@ -306,7 +333,11 @@ int RunCommandLine(const CommandLine& line)
 {
     switch (line.action) {
     case CommandAction::Usage:
-        ShowMessageBox(nullptr, kUsageText, kAppTitle, MB_OK | MB_ICONINFORMATION);
+        // A quiet run shows nothing: as SYSTEM nobody could see or close the box.
+        if (line.quiet)
+            WriteRedirectedStdOut(win32::ToUtf8(WithCrLf(win32::Widen(CString(kUsageText)))));
+        else
+            ShowMessageBox(nullptr, kUsageText, kAppTitle, MB_OK | MB_ICONINFORMATION);
         return EXIT_DONE;
     case CommandAction::Invalid:
     case CommandAction::List:

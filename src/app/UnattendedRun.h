@@ -7,8 +7,12 @@
 
 #include "app/CommandLine.h"
 
-// The name of the mutex that every running copy of the program holds.
+#include <string>
+
+// The name of the mutex that every running copy of the program holds, and the file in the program's
+// home that holds the lock instead where another account made an object of that name.
 extern const wchar_t kInstanceMutexName[];
+std::wstring InstanceLockFile();
 
 // Carries out a command line other than the empty one and returns the process's exit code.
 int RunCommandLine(const CommandLine& line);

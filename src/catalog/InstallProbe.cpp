@@ -105,9 +105,14 @@ CString CInstallProbe::GetProductValue(CString strKeyPath, int nValueId)
 
 CString CInstallProbe::GetUserProductValue(CString strKeyPath, int nValueId)
 {
+    return GetUserProductValue(HKEY_CURRENT_USER, strKeyPath, nValueId);
+}
+
+CString CInstallProbe::GetUserProductValue(HKEY userRoot, CString strKeyPath, int nValueId)
+{
     if (nValueId != PV_CACHE_PATH)
         return CString();
-    return ReadValue(HKEY_CURRENT_USER, strKeyPath, ProductValueName(nValueId), kValueCapacity);
+    return ReadValue(userRoot, strKeyPath, ProductValueName(nValueId), kValueCapacity);
 }
 
 CString CInstallProbe::GetProgramFilesDir()

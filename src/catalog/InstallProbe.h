@@ -39,6 +39,8 @@ public:
     static CString GetProductValue(CString strKeyPath, int nValueId);
     // "CachePath" (id 16) under HKCU\<strKeyPath>; any other id gives "" without a look.
     static CString GetUserProductValue(CString strKeyPath, int nValueId);
+    // The same under another user's hive, whose root is userRoot.
+    static CString GetUserProductValue(HKEY userRoot, CString strKeyPath, int nValueId);
     // "ProgramFilesDir" of HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion, which the 32-bit view
     // gives as the x86 Program Files folder on 64-bit Windows.
     static CString GetProgramFilesDir();

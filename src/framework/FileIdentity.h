@@ -40,6 +40,10 @@ struct FileIdentity
 // GetFileInformationByHandle's volume serial number and file index.
 [[nodiscard]] bool GetIdentity(HANDLE handle, FileIdentity& identity);
 
+// The identity of what path names itself: a link is not followed, so this is the link's own
+// identity where the platform opens links as themselves (what the deletion engine opens).
+[[nodiscard]] bool GetIdentityNotFollowing(const CString& path, FileIdentity& identity);
+
 // GetFinalPathNameByHandleW: the path the system resolved the handle to, without its "\\?\"
 // prefix ("\\?\UNC\server\share" as "\\server\share"). False when the platform gives none.
 [[nodiscard]] bool GetFinalPath(HANDLE handle, std::wstring& path);

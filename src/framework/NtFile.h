@@ -4,6 +4,7 @@
 // listed or removed. Nothing here follows a reparse point. Texts are UTF-16.
 #pragma once
 
+#include "framework/FileIdentity.h"
 #include "framework/Handles.h"
 
 #include <windows.h>
@@ -32,9 +33,6 @@ struct DirectoryEntry
     size_t nameLength = 0;
     DWORD attributes = 0;
     DWORD reparseTag = 0; // only with FILE_ATTRIBUTE_REPARSE_POINT
-    LARGE_INTEGER creationTime = {};
-    LARGE_INTEGER lastAccessTime = {};
-    LARGE_INTEGER lastWriteTime = {};
 
     [[nodiscard]] bool IsDirectory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     [[nodiscard]] bool IsLink() const { return IsLinkReparsePoint(attributes, reparseTag); }
@@ -52,7 +50,8 @@ enum class OpenAs
 class NtFile
 {
 public:
-    // Each Open returns 0 or the Win32 error code (ERROR_FILE_NOT_FOUND when the name is gone).
+    // Each Open returns 0 or the Win32 error code: ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND when
+    // the name is gone, ERROR_DELETE_PENDING when it is already being deleted by someone else.
     // path: a full path in the form FileSystemPath gives ("\\?\C:\...").
     [[nodiscard]] DWORD Open(const std::wstring& path, DWORD access, OpenAs kind);
     // name: one name inside folder, as its listing gave it; never a path.
@@ -64,36 +63,81 @@ public:
 
     // Attributes and reparse tag as the handle sees them.
     [[nodiscard]] bool QueryAttributes(DWORD& attributes, DWORD& reparseTag) const;
-    // Writes attributes and the three time stamps (0 leaves a stamp as it is). 0 or the error code.
-    [[nodiscard]] DWORD WriteBasicInfo(DWORD attributes, const LARGE_INTEGER& creationTime,
-                                       const LARGE_INTEGER& lastAccessTime,
-                                       const LARGE_INTEGER& lastWriteTime) const;
+    [[nodiscard]] bool QueryIdentity(FileIdentity& identity) const;
+    // The number of names (hard links) the file has.
+    [[nodiscard]] bool QueryLinkCount(DWORD& links) const;
+    [[nodiscard]] bool QueryBasicInfo(FILE_BASIC_INFO& info) const;
+    // 0 or the error code. A time stamp of 0 is left as it is.
+    [[nodiscard]] DWORD WriteBasicInfo(const FILE_BASIC_INFO& info) const;
     // Sets the delete disposition: the name goes when the last handle closes. A folder that is not
-    // empty refuses. 0 or the error code.
+    // empty refuses, and so does a read-only file. 0 or the error code.
     [[nodiscard]] DWORD MarkForDeletion() const;
+    // The same for a read-only file too, without touching its attributes, where the system can
+    // (Windows 10 1809 and later); ERROR_INVALID_PARAMETER or ERROR_INVALID_FUNCTION where it cannot.
+    [[nodiscard]] DWORD MarkForDeletionIgnoringReadOnly() const;
 
 private:
     KernelHandle m_handle;
 };
 
-// Reads a folder's entries through its handle, one buffer at a time, in the file system's order.
+// What opening a folder found: the folder itself, to be listed; a link where a folder was expected
+// (the handle holds the link itself); nothing of that name any more; or something that cannot be
+// opened.
+enum class FolderOpen
+{
+    Folder,
+    Link,
+    Gone,
+    Failed,
+};
+
+// Opens a folder for access, by its full path or by its name in parent, and tells what it found;
+// error receives the Windows error. A folder that another program uses as its current folder is
+// shared without delete access: asked for DELETE, it is opened without it, and *inUse says so.
+[[nodiscard]] FolderOpen OpenFolder(NtFile& folder, const std::wstring& path, DWORD access, DWORD& error,
+                                    bool* inUse = nullptr);
+[[nodiscard]] FolderOpen OpenFolderIn(NtFile& folder, const NtFile& parent, const DirectoryEntry& entry,
+                                      DWORD access, DWORD& error, bool* inUse = nullptr);
+
+// The buffer that the deepest listing of a walk reads into.
+class ListingBuffer
+{
+public:
+    ListingBuffer();
+    unsigned char* Data() const { return reinterpret_cast<unsigned char*>(m_storage.get()); }
+    static constexpr size_t kBytes = 64 * 1024;
+
+private:
+    std::unique_ptr<ULONGLONG[]> m_storage;
+};
+
+// Reads a folder's entries through its handle, in the file system's order. A walk keeps one of
+// these per folder level: the deepest reads into the walk's shared buffer, and a level above it,
+// once Keep has moved what it has not handled yet into storage of its own, holds only those entries.
+// So what a level holds does not grow with the depth of the tree.
 class DirectoryListing
 {
 public:
-    explicit DirectoryListing(const NtFile& folder);
-    ~DirectoryListing();
+    DirectoryListing() = default;
     DirectoryListing(const DirectoryListing&) = delete;
     DirectoryListing& operator=(const DirectoryListing&) = delete;
+    DirectoryListing(DirectoryListing&&) = default;
+    DirectoryListing& operator=(DirectoryListing&&) = default;
 
     // The next entry, "." and ".." included; false at the end or when the listing failed.
-    [[nodiscard]] bool Next(DirectoryEntry& entry);
+    [[nodiscard]] bool Next(const NtFile& folder, ListingBuffer& shared, DirectoryEntry& entry);
+    // Moves the entries not handled yet out of the shared buffer, which a folder below is about to
+    // use. The entry Next gave last becomes invalid.
+    void Keep();
     // After Next gave false: 0 at the regular end, else the error that stopped the listing.
     DWORD Error() const { return m_error; }
 
 private:
-    const NtFile& m_folder;
-    std::unique_ptr<ULONGLONG[]> m_buffer;
-    size_t m_offset = 0;
+    const unsigned char* Current() const;
+
+    std::unique_ptr<unsigned char[]> m_kept; // the entries Keep moved out, when any
+    const unsigned char* m_shared = nullptr; // the shared buffer, while it holds this level's entries
+    size_t m_offset = 0;                     // of the next entry, in m_kept or the shared buffer
     bool m_hasEntries = false;
     bool m_ended = false;
     DWORD m_error = 0;

@@ -3,6 +3,7 @@
 #include "framework/Handles.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <atomic>
 #include <vector>
@@ -109,10 +110,24 @@ bool WriteRedirectedStdOut(const std::string& bytes)
            written == bytes.size();
 }
 
-CInstanceMutex::CInstanceMutex(const wchar_t* name) : m_mutex(CreateMutexW(nullptr, FALSE, name))
+std::vector<std::wstring> RunningProgramPaths()
 {
-    // A mutex that cannot be made at all (another object of that name) counts as held elsewhere.
-    m_bAlreadyTaken = !m_mutex.IsValid() || GetLastError() == ERROR_ALREADY_EXISTS;
+    std::vector<std::wstring> paths;
+    win32::KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.IsValid())
+        return paths;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
+        win32::KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        if (!process.IsValid())
+            continue;
+        std::vector<wchar_t> buffer(32768);
+        DWORD length = static_cast<DWORD>(buffer.size());
+        if (QueryFullProcessImageNameW(process.Get(), 0, buffer.data(), &length))
+            paths.emplace_back(buffer.data(), length);
+    }
+    return paths;
 }
 
 int IsWindowsNT()

@@ -5,6 +5,7 @@
 #include "framework/Handles.h"
 
 #include <string>
+#include <vector>
 
 // 1 on the Windows NT platform, 0 otherwise (also when the version query fails).
 int IsWindowsNT();
@@ -35,15 +36,6 @@ std::wstring CurrentAccountName();
 // console (a GUI program writes only where its output was redirected). False when nothing was written.
 bool WriteRedirectedStdOut(const std::string& bytes);
 
-// A named mutex that marks a running copy of the program. Taken for as long as the object lives;
-// AlreadyTaken tells whether another copy held it first.
-class CInstanceMutex
-{
-public:
-    explicit CInstanceMutex(const wchar_t* name);
-    [[nodiscard]] bool AlreadyTaken() const { return m_bAlreadyTaken; }
-
-private:
-    win32::KernelHandle m_mutex;
-    bool m_bAlreadyTaken = false;
-};
+// The full path of every running process's program file that this process may ask about, in
+// every session (FindWindow sees only its own desktop's windows).
+std::vector<std::wstring> RunningProgramPaths();

@@ -93,7 +93,11 @@ std::wstring FullPath(const std::wstring& path)
 
 std::wstring FileSystemPath(const CString& path)
 {
-    std::wstring wide = Widen(path);
+    return FileSystemPath(Widen(path));
+}
+
+std::wstring FileSystemPath(const std::wstring& wide)
+{
     if (IsAbsoluteDrivePath(wide))
         return L"\\\\?\\" + FullPath(wide);
     if (IsUncPath(wide))

@@ -29,6 +29,7 @@ std::string ToUtf8(const std::wstring& text);
 // or UNC path is normalised (".", "..", "/" resolved) and given the "\\?\" prefix, which lifts
 // the MAX_PATH limit; any other path is only converted.
 std::wstring FileSystemPath(const CString& path);
+std::wstring FileSystemPath(const std::wstring& path);
 
 // GetFullPathName: the absolute form of path, with ".", ".." and "/" resolved.
 CString FullPathName(const CString& path);

@@ -3,25 +3,27 @@
 #include "framework/FileSystem.h"
 #include "framework/NtFile.h"
 #include "framework/Text.h"
-#include "framework/Wnd.h"
-#include "removal/RemovalMessages.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
 using win32::DirectoryEntry;
 using win32::DirectoryListing;
+using win32::FolderOpen;
 using win32::NtFile;
 using win32::OpenAs;
 
 // The status line holds 40 characters with the terminator.
 constexpr int kStatusPathChars = 40;
 
-// What each kind of handle needs: a folder is listed and finally removed through its handle, a
-// file has its attributes cleared and is removed through its handle, a link is only removed.
-constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | DELETE;
-constexpr DWORD kFileAccess = FILE_WRITE_ATTRIBUTES | DELETE;
+// What each kind of handle needs: a folder is listed and finally removed through its handle (and
+// its owner and permissions can be read from it), a file may have its read-only attribute cleared
+// and is removed through its handle, a link is only removed.
+constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL | DELETE;
+constexpr DWORD kCountAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
+constexpr DWORD kFileAccess = FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | DELETE;
 constexpr DWORD kLinkAccess = FILE_READ_ATTRIBUTES | DELETE;
 
 bool HasWildcard(const CString& path)
@@ -35,314 +37,408 @@ bool HasWildcard(const CString& path)
 
 bool IsGone(DWORD error)
 {
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_DELETE_PENDING;
 }
 
 // The given path looked up as it stands, before anything is opened: what it names, with the
-// reparse tag the find data carries. Wine shows a link only here, never on a handle opened
-// through it.
+// reparse tag the find data carries (Wine shows a link only here, never on a handle opened through
+// it), and its last component as stored on disk.
 struct LookedUp
 {
-    std::wstring name; // the last component as stored on disk
+    std::wstring name;
     DWORD attributes = 0;
     DWORD reparseTag = 0;
-    LARGE_INTEGER creationTime = {};
-    LARGE_INTEGER lastAccessTime = {};
-    LARGE_INTEGER lastWriteTime = {};
 
     bool IsDirectory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     bool IsLink() const { return win32::IsLinkReparsePoint(attributes, reparseTag); }
 };
 
-LARGE_INTEGER Stamp(const FILETIME& time)
-{
-    LARGE_INTEGER stamp;
-    stamp.LowPart = time.dwLowDateTime;
-    stamp.HighPart = static_cast<LONG>(time.dwHighDateTime);
-    return stamp;
-}
-
-// False when the path names nothing. A path with a wildcard names nothing: the lookup would match
-// whatever fits the pattern.
-bool LookUp(const CString& path, LookedUp& found)
+// 0 with what path names; ERROR_FILE_NOT_FOUND when it names nothing (a path with a wildcard
+// names nothing: the lookup would match whatever fits the pattern); else the error that kept the
+// lookup from telling.
+DWORD LookUp(const CString& path, LookedUp& found)
 {
     if (HasWildcard(path))
-        return false;
+        return ERROR_FILE_NOT_FOUND;
     WIN32_FIND_DATAW data;
     const HANDLE find = win32::FindFirst(path, data);
-    if (find == INVALID_HANDLE_VALUE)
-        return false;
+    if (find == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return IsGone(error) ? ERROR_FILE_NOT_FOUND : error;
+    }
     FindClose(find);
     found.name = data.cFileName;
     found.attributes = data.dwFileAttributes;
     found.reparseTag = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? data.dwReserved0 : 0;
-    found.creationTime = Stamp(data.ftCreationTime);
-    found.lastAccessTime = Stamp(data.ftLastAccessTime);
-    found.lastWriteTime = Stamp(data.ftLastWriteTime);
-    return true;
+    return 0;
 }
 
-enum class Opened
+bool IsSurveyed(const NtFile& handle, const win32::FileIdentity* expected)
 {
-    Folder, // a folder, not a link: list it through the handle
-    Link,   // the handle holds a link itself
-    Gone,   // nothing of that name any more
-    Failed, // there, but it cannot be opened
-};
+    if (!expected)
+        return true;
+    win32::FileIdentity identity;
+    return handle.QueryIdentity(identity) && identity == *expected;
+}
 
-// The handle, not the name, decides "a folder and not a link": what is checked here is what is
-// then listed and removed, whatever happens to the name meanwhile.
-Opened CheckFolder(NtFile& folder, DWORD error, DWORD* pError)
+// Removes a file through its handle. Its attributes are left alone where the system can remove a
+// read-only file as it is; elsewhere the read-only attribute is cleared for the removal and, when
+// the file has other names (hard links) or stays, put back with every time stamp as it was, so that
+// nothing changes for the names elsewhere. 0 or the error that stopped it.
+DWORD RemoveFile(NtFile& file)
 {
-    if (pError)
-        *pError = error;
+    if (file.MarkForDeletionIgnoringReadOnly() == 0)
+        return 0;
+    DWORD error = file.MarkForDeletion();
+    if (error != ERROR_ACCESS_DENIED)
+        return error;
+    FILE_BASIC_INFO original = {};
+    if (!file.QueryBasicInfo(original) || !(original.FileAttributes & FILE_ATTRIBUTE_READONLY))
+        return error;
+    FILE_BASIC_INFO writable = {}; // time stamps of 0 stay as they are
+    writable.FileAttributes = original.FileAttributes & ~FILE_ATTRIBUTE_READONLY;
+    if (writable.FileAttributes == 0)
+        writable.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    error = file.WriteBasicInfo(writable);
     if (error)
-        return IsGone(error) ? Opened::Gone : Opened::Failed;
-    DWORD attributes = 0;
-    DWORD tag = 0;
-    if (!folder.QueryAttributes(attributes, tag))
-        return Opened::Failed;
-    if (win32::IsLinkReparsePoint(attributes, tag))
-        return Opened::Link;
-    return Opened::Folder;
-}
-
-// A folder that another program uses as its current folder is shared without delete access: it is
-// opened for listing all the same, and its own removal at the end then fails quietly.
-Opened OpenFolder(NtFile& folder, const std::wstring& path, DWORD access, DWORD* pError = nullptr)
-{
-    DWORD error = folder.Open(path, access, OpenAs::Folder);
-    if (error == ERROR_SHARING_VIOLATION && (access & DELETE))
-        error = folder.Open(path, access & ~DELETE, OpenAs::Folder);
-    return CheckFolder(folder, error, pError);
-}
-
-Opened OpenFolderIn(NtFile& folder, const NtFile& parent, const DirectoryEntry& entry, DWORD access,
-                    DWORD* pError = nullptr)
-{
-    DWORD error = folder.OpenIn(parent, entry.name, entry.nameLength, access, OpenAs::Folder);
-    if (error == ERROR_SHARING_VIOLATION && (access & DELETE))
-        error = folder.OpenIn(parent, entry.name, entry.nameLength, access & ~DELETE, OpenAs::Folder);
-    return CheckFolder(folder, error, pError);
-}
-
-// A link is removed as itself; what it points to is never touched. One that cannot be removed is
-// left, like a folder that cannot be removed.
-void RemoveLinkIn(const NtFile& folder, const DirectoryEntry& entry)
-{
-    NtFile link;
-    if (link.OpenIn(folder, entry.name, entry.nameLength, kLinkAccess, OpenAs::Either) == 0)
-        (void)link.MarkForDeletion();
-}
-
-void RemoveLink(const std::wstring& path)
-{
-    NtFile link;
-    if (link.Open(path, kLinkAccess, OpenAs::Either) == 0)
-        (void)link.MarkForDeletion();
-}
-
-// Clears every attribute (read-only among them) and writes the listed time stamps back, then sets
-// the delete disposition, all through one handle. 0 or the error that stopped it.
-DWORD RemoveFile(NtFile& file, const LARGE_INTEGER& creationTime, const LARGE_INTEGER& lastAccessTime,
-                 const LARGE_INTEGER& lastWriteTime)
-{
-    DWORD error = file.WriteBasicInfo(FILE_ATTRIBUTE_NORMAL, creationTime, lastAccessTime, lastWriteTime);
-    if (!error)
-        error = file.MarkForDeletion();
-    file.Close();
+        return error;
+    error = file.MarkForDeletion();
+    DWORD links = 1;
+    if (error || !file.QueryLinkCount(links) || links > 1)
+        (void)file.WriteBasicInfo(original);
     return error;
 }
 
-std::wstring ChildPath(const std::wstring& folder, const DirectoryEntry& entry)
-{
-    std::wstring path;
-    path.reserve(folder.size() + 1 + entry.nameLength);
-    path.append(folder).append(1, L'\\').append(entry.name, entry.nameLength);
-    return path;
-}
-
-class Run
+// One deletion run: a stack of the folders it is in, each open by handle.
+class Walk
 {
 public:
-    Run(const TreeRun& run, CLockedFileHandler& lockedFiles) : m_run(run), m_lockedFiles(lockedFiles) {}
+    Walk(const TreeRun& run, CTreeCallbacks& callbacks) : m_run(run), m_callbacks(callbacks) {}
 
-    int DeleteTree(const CString& strPath);
-    const TreeOutcome& Outcome() const { return m_outcome; }
+    TreeOutcome Delete(const CString& strPath);
 
 private:
-    bool Reporting() const { return m_run.hWndReport != nullptr; }
+    struct Level
+    {
+        NtFile folder;
+        DirectoryListing listing;
+        size_t pathLength; // of m_path while this folder is the deepest
+        bool inUse;        // opened without delete access: it will stay
+    };
 
-    // The one way out of a run that stopped: a cancellation or an Abort is told to the window of a
-    // reporting run, a listing failure to nobody.
-    int Stop(TreeStop reason, DWORD error = 0)
+    // The one way out of a run that stopped.
+    TreeOutcome& Stop(TreeStop reason, DWORD error = 0)
     {
         m_outcome.finished = false;
         m_outcome.stop = reason;
         m_outcome.error = error;
-        if (reason != TreeStop::ListingFailed && m_run.hWndReport) {
-            PostMessageW(m_run.hWndReport, m_run.uMsgCancelled, 0, 0);
-            m_outcome.told = true;
-        }
-        return 0;
+        return m_outcome;
     }
 
-    // Runs remove until it gives 0, asking after each failure. False on Abort.
-    template <class PathOf, class Remove> bool RemoveWithPrompt(PathOf pathOf, Remove remove)
+    void Enter(NtFile folder, bool inUse)
     {
-        for (DWORD error; (error = remove()) != 0;) {
-            const int answer = m_lockedFiles.OnLockedFile(pathOf(), error, m_run.hWndReport);
-            if (answer == IDABORT)
-                return false;
-            if (answer != IDRETRY)
-                return true; // Ignore: the file stays
-        }
-        return true;
+        m_levels.push_back({std::move(folder), DirectoryListing(), m_path.size(), inUse});
+        if (m_run.reporting)
+            m_callbacks.OnTreeFolder(FolderStatusText(m_path));
     }
-
+    bool DeleteFolders();
+    void LeaveFolder();
+    // Removes a file of the deepest folder, asking after each failure. False on Abort.
+    bool RemoveListedFile(const DirectoryEntry& entry);
+    bool RemoveSingleFile(const std::wstring& longPath);
+    void RemoveLinkIn(const NtFile& folder, const DirectoryEntry& entry);
+    void RemoveLink(const std::wstring& longPath);
     // Counts one handled file; at a checkpoint reports progress or stops on a cancel request.
-    bool CountFile() const
-    {
-        if (!Reporting())
-            return true;
-        const uint64_t done = ++*m_run.pFilesDone;
-        if (m_run.nReportStep == 0 || done % m_run.nReportStep != 0)
-            return true;
-        if (m_run.pCancel && m_run.pCancel->load() == 1)
-            return false;
-        PostMessageW(m_run.hWndReport, m_run.uMsgProgress, static_cast<WPARAM>(static_cast<uint32_t>(done)),
-                     2);
-        return true;
-    }
+    bool CountFile();
 
-    // Here and in the locked-file prompt, and nowhere else, a character code page 932 lacks shows
-    // as '?'.
-    void ShowFolder(const std::wstring& folder) const
+    std::wstring ChildPath(const DirectoryEntry& entry) const
     {
-        *m_run.pStatusText = "削除フォルダ: " + CompactPath(win32::Narrow(folder), kStatusPathChars);
-        SendMessageW(m_run.hWndReport, m_run.uMsgStatus, 0, 2);
+        return m_path + L"\\" + std::wstring(entry.name, entry.nameLength);
     }
-
-    int DeleteFolder(const NtFile& folder, const std::wstring& path);
+    std::vector<HANDLE> OpenFolders() const
+    {
+        std::vector<HANDLE> folders;
+        for (const Level& level : m_levels)
+            folders.push_back(level.folder.Get());
+        return folders;
+    }
 
     const TreeRun& m_run;
-    CLockedFileHandler& m_lockedFiles;
+    CTreeCallbacks& m_callbacks;
     TreeOutcome m_outcome;
+    // The path of the deepest folder as the user reads it: the given path with its last component,
+    // and every name below, as stored on disk. One text for all levels.
+    std::wstring m_path;
+    std::vector<Level> m_levels;
+    win32::ListingBuffer m_buffer;
 };
 
-int Run::DeleteTree(const CString& strPath)
+TreeOutcome Walk::Delete(const CString& strPath)
 {
     LookedUp found;
-    if (!LookUp(strPath, found))
-        return 1;
+    const DWORD lookup = LookUp(strPath, found);
+    if (lookup == ERROR_FILE_NOT_FOUND)
+        return m_outcome;
+    if (lookup)
+        return Stop(TreeStop::ListingFailed, lookup);
     // Below the given path nothing is reached by text: every entry is opened from its folder's
-    // handle by the name the listing gave. What the user is shown ends in the names as stored on
-    // disk, the given path's last component among them.
+    // handle by the name the listing gave.
     const std::wstring given = win32::Widen(strPath);
     const size_t slash = given.find_last_of(L'\\');
-    const std::wstring path = slash == std::wstring::npos ? given : given.substr(0, slash + 1) + found.name;
+    m_path = slash == std::wstring::npos ? given : given.substr(0, slash + 1) + found.name;
     const std::wstring longPath = win32::FileSystemPath(strPath);
 
     if (found.IsLink()) {
         RemoveLink(longPath);
-        return 1;
+        return m_outcome;
     }
-    if (found.IsDirectory()) {
-        NtFile folder;
-        DWORD error = 0;
-        switch (OpenFolder(folder, longPath, kFolderAccess, &error)) {
-        case Opened::Folder:
-            return DeleteFolder(folder, path);
-        case Opened::Link:
-            (void)folder.MarkForDeletion();
-            return 1;
-        case Opened::Gone:
-            return 1;
-        case Opened::Failed:
-            break;
-        }
+    if (!found.IsDirectory()) {
+        if (!RemoveSingleFile(longPath) && m_outcome.stop == TreeStop::None)
+            Stop(TreeStop::Aborted);
+        return m_outcome;
+    }
+
+    NtFile folder;
+    DWORD error = 0;
+    bool inUse = false;
+    switch (win32::OpenFolder(folder, longPath, kFolderAccess, error, &inUse)) {
+    case FolderOpen::Folder:
+        break;
+    case FolderOpen::Link:
+        if (!IsSurveyed(folder, m_run.pExpected))
+            return Stop(TreeStop::NotSurveyed);
+        if (folder.MarkForDeletion())
+            ++m_outcome.left;
+        return m_outcome;
+    case FolderOpen::Gone:
+        return m_outcome;
+    case FolderOpen::Failed:
         return Stop(TreeStop::ListingFailed, error);
     }
-
-    // A single file (a shortcut) is neither counted nor reported, but has its attributes cleared
-    // like any other: a read-only shortcut is removed too.
-    const bool goOn = RemoveWithPrompt([&] { return path; },
-                                       [&] {
-                                           NtFile file;
-                                           const DWORD error = file.Open(longPath, kFileAccess, OpenAs::File);
-                                           if (error)
-                                               return error;
-                                           return RemoveFile(file, found.creationTime, found.lastAccessTime,
-                                                             found.lastWriteTime);
-                                       });
-    return goOn ? 1 : Stop(TreeStop::Aborted);
+    if (!IsSurveyed(folder, m_run.pExpected))
+        return Stop(TreeStop::NotSurveyed);
+    Enter(std::move(folder), inUse);
+    DeleteFolders();
+    return m_outcome;
 }
 
-// folder is open and known to be a folder, not a link; it stays open until it is removed itself.
-int Run::DeleteFolder(const NtFile& folder, const std::wstring& path)
+// Works through the stack until it is empty or the run stops. A sub-folder is entered as soon as
+// its entry comes up and removed when its listing ends; the folder given is removed last.
+bool Walk::DeleteFolders()
 {
-    if (Reporting())
-        ShowFolder(path);
-
-    DirectoryListing listing(folder);
-    DirectoryEntry entry;
-    while (listing.Next(entry)) {
+    while (!m_levels.empty()) {
+        Level& level = m_levels.back();
+        DirectoryEntry entry;
+        if (!level.listing.Next(level.folder, m_buffer, entry)) {
+            if (level.listing.Error()) {
+                Stop(TreeStop::ListingFailed, level.listing.Error());
+                return false;
+            }
+            LeaveFolder();
+            continue;
+        }
         if (entry.IsDots())
             continue;
 
         if (entry.IsLink()) {
-            RemoveLinkIn(folder, entry);
-            if (!entry.IsDirectory() && !CountFile())
-                return Stop(TreeStop::Cancelled);
+            RemoveLinkIn(level.folder, entry);
+            if (!entry.IsDirectory() && !CountFile()) {
+                Stop(TreeStop::Cancelled);
+                return false;
+            }
             continue;
         }
         if (entry.IsDirectory()) {
             NtFile child;
             DWORD error = 0;
-            switch (OpenFolderIn(child, folder, entry, kFolderAccess, &error)) {
-            case Opened::Folder:
-                if (!DeleteFolder(child, ChildPath(path, entry)))
-                    return 0;
+            bool inUse = false;
+            switch (win32::OpenFolderIn(child, level.folder, entry, kFolderAccess, error, &inUse)) {
+            case FolderOpen::Folder:
+                m_path.append(1, L'\\').append(entry.name, entry.nameLength);
+                // The folder below reads into the shared buffer from now on.
+                level.listing.Keep();
+                Enter(std::move(child), inUse);
                 break;
-            case Opened::Link:
+            case FolderOpen::Link:
                 // Listed as a folder, opened as a link: swapped in between. Removed as itself.
-                (void)child.MarkForDeletion();
+                if (child.MarkForDeletion())
+                    ++m_outcome.left;
                 break;
-            case Opened::Gone:
+            case FolderOpen::Gone:
                 break;
-            case Opened::Failed:
-                return Stop(TreeStop::ListingFailed, error);
+            case FolderOpen::Failed:
+                Stop(TreeStop::ListingFailed, error);
+                return false;
             }
             continue;
         }
 
-        const bool goOn = RemoveWithPrompt(
-            [&] { return ChildPath(path, entry); },
-            [&] {
-                NtFile file;
-                const DWORD error =
-                    file.OpenIn(folder, entry.name, entry.nameLength, kFileAccess, OpenAs::File);
-                if (error)
-                    return error;
-                return RemoveFile(file, entry.creationTime, entry.lastAccessTime, entry.lastWriteTime);
-            });
-        if (!goOn)
-            return Stop(TreeStop::Aborted);
-        if (!CountFile())
-            return Stop(TreeStop::Cancelled);
+        if (!RemoveListedFile(entry)) {
+            Stop(TreeStop::Aborted);
+            return false;
+        }
+        if (!CountFile()) {
+            Stop(TreeStop::Cancelled);
+            return false;
+        }
     }
-    if (listing.Error())
-        return Stop(TreeStop::ListingFailed, listing.Error());
-    // A folder that still holds something (an ignored file) refuses and stays, silently.
-    (void)folder.MarkForDeletion();
-    return 1;
+    return true;
 }
 
-int CountFolder(const NtFile& folder, int* pFileCount, int* pFolderCount)
+// The deepest folder's listing has ended: the folder goes through its handle. One that still holds
+// something (an ignored file) or that another program holds open refuses and stays.
+void Walk::LeaveFolder()
 {
-    DirectoryListing listing(folder);
-    DirectoryEntry entry;
-    while (listing.Next(entry)) {
+    Level& level = m_levels.back();
+    if (level.folder.MarkForDeletion()) {
+        ++m_outcome.left;
+        if (level.inUse) {
+            m_levels.pop_back(); // the folder's own handle is not one on the way to it
+            const std::vector<HANDLE> folders = OpenFolders();
+            m_callbacks.OnFolderInUse({m_path, ERROR_SHARING_VIOLATION, m_run.reporting, folders});
+            m_path.resize(m_levels.empty() ? m_path.size() : m_levels.back().pathLength);
+            return;
+        }
+    }
+    m_levels.pop_back();
+    if (!m_levels.empty())
+        m_path.resize(m_levels.back().pathLength);
+}
+
+bool Walk::RemoveListedFile(const DirectoryEntry& entry)
+{
+    const NtFile& folder = m_levels.back().folder;
+    for (;;) {
+        NtFile file;
+        DWORD error = file.OpenIn(folder, entry.name, entry.nameLength, kFileAccess, OpenAs::File);
+        // An entry whose deletion another program has already asked for goes without us.
+        if (error == ERROR_DELETE_PENDING)
+            return true;
+        if (!error)
+            error = RemoveFile(file);
+        file.Close();
+        if (!error)
+            return true;
+        const std::wstring path = ChildPath(entry);
+        const std::vector<HANDLE> folders = OpenFolders();
+        const int answer = m_callbacks.OnLockedFile({path, error, m_run.reporting, folders});
+        if (answer == IDABORT)
+            return false;
+        if (answer != IDRETRY) {
+            ++m_outcome.left; // Ignore: the file stays
+            return true;
+        }
+    }
+}
+
+// A single file (a shortcut) is neither counted nor reported, but a read-only one is removed like
+// any other.
+bool Walk::RemoveSingleFile(const std::wstring& longPath)
+{
+    for (;;) {
+        NtFile file;
+        DWORD error = file.Open(longPath, kFileAccess, OpenAs::File);
+        if (IsGone(error))
+            return true;
+        if (!error && !IsSurveyed(file, m_run.pExpected)) {
+            Stop(TreeStop::NotSurveyed);
+            return false;
+        }
+        if (!error)
+            error = RemoveFile(file);
+        file.Close();
+        if (!error)
+            return true;
+        const std::vector<HANDLE> none;
+        const int answer = m_callbacks.OnLockedFile({m_path, error, m_run.reporting, none});
+        if (answer == IDABORT)
+            return false;
+        if (answer != IDRETRY) {
+            ++m_outcome.left;
+            return true;
+        }
+    }
+}
+
+// A link is removed as itself; what it points to is never touched. One that cannot be removed is
+// left, like a folder that cannot be removed.
+void Walk::RemoveLinkIn(const NtFile& folder, const DirectoryEntry& entry)
+{
+    NtFile link;
+    const DWORD error = link.OpenIn(folder, entry.name, entry.nameLength, kLinkAccess, OpenAs::Either);
+    if (IsGone(error))
+        return;
+    if (error || link.MarkForDeletion())
+        ++m_outcome.left;
+}
+
+void Walk::RemoveLink(const std::wstring& longPath)
+{
+    NtFile link;
+    const DWORD error = link.Open(longPath, kLinkAccess, OpenAs::Either);
+    if (IsGone(error))
+        return;
+    if (!error && !IsSurveyed(link, m_run.pExpected)) {
+        Stop(TreeStop::NotSurveyed);
+        return;
+    }
+    if (error || link.MarkForDeletion())
+        ++m_outcome.left;
+}
+
+bool Walk::CountFile()
+{
+    if (!m_run.reporting)
+        return true;
+    const uint64_t done = ++*m_run.pFilesDone;
+    if (m_run.nReportStep == 0 || done % m_run.nReportStep != 0)
+        return true;
+    if (m_callbacks.CancelRequested())
+        return false;
+    m_callbacks.OnTreeFiles(done);
+    return true;
+}
+
+struct CountLevel
+{
+    NtFile folder;
+    DirectoryListing listing;
+};
+
+} // namespace
+
+CString FolderStatusText(const std::wstring& folder)
+{
+    // Here and in the locked-file prompt, and nowhere else, a character code page 932 lacks shows
+    // as '?'.
+    return "削除フォルダ: " + CompactPath(win32::Narrow(folder), kStatusPathChars);
+}
+
+TreeOutcome DeleteTree(const CString& strPath, const TreeRun& run, CTreeCallbacks& callbacks)
+{
+    return Walk(run, callbacks).Delete(strPath);
+}
+
+int CountFilesInTree(CString strFolder, int* pFileCount, int* pFolderCount)
+{
+    LookedUp found;
+    if (LookUp(strFolder, found) != 0 || !found.IsDirectory() || found.IsLink())
+        return 0;
+    std::vector<CountLevel> levels(1);
+    DWORD error = 0;
+    if (win32::OpenFolder(levels[0].folder, win32::FileSystemPath(strFolder), kCountAccess, error) !=
+        FolderOpen::Folder)
+        return 0;
+    win32::ListingBuffer buffer;
+    while (!levels.empty()) {
+        CountLevel& level = levels.back();
+        DirectoryEntry entry;
+        if (!level.listing.Next(level.folder, buffer, entry)) {
+            if (level.listing.Error())
+                return 0;
+            levels.pop_back();
+            continue;
+        }
         if (entry.IsDots())
             continue;
         if (!entry.IsDirectory()) {
@@ -353,63 +449,19 @@ int CountFolder(const NtFile& folder, int* pFileCount, int* pFolderCount)
         if (entry.IsLink())
             continue;
         NtFile child;
-        switch (OpenFolderIn(child, folder, entry, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES)) {
-        case Opened::Folder:
-            if (!CountFolder(child, pFileCount, pFolderCount))
-                return 0;
+        switch (win32::OpenFolderIn(child, level.folder, entry, kCountAccess, error)) {
+        case FolderOpen::Folder:
+            level.listing.Keep();
+            levels.push_back({std::move(child), DirectoryListing()});
             break;
-        case Opened::Link:
-        case Opened::Gone:
+        case FolderOpen::Link:
+        case FolderOpen::Gone:
             break;
-        case Opened::Failed:
+        case FolderOpen::Failed:
             return 0;
         }
     }
-    return listing.Error() == 0 ? 1 : 0;
-}
-
-} // namespace
-
-int CLockedFilePrompt::OnLockedFile(const std::wstring& path, DWORD, HWND owner)
-{
-    return ShowMessageBox(owner, win32::Narrow(path) + "がロック中です。", kAppTitle,
-                          MB_ABORTRETRYIGNORE | MB_ICONQUESTION | MB_DEFBUTTON2);
-}
-
-TreeOutcome DeleteTree(const CString& strPath, const TreeRun& run)
-{
-    CLockedFilePrompt prompt;
-    Run tree(run, run.pLockedFiles ? *run.pLockedFiles : prompt);
-    tree.DeleteTree(strPath);
-    return tree.Outcome();
-}
-
-int DeleteFolderTree(const CString& strPath, HWND hWndReport, uint64_t* pFilesDone, uint32_t nReportStep,
-                     const CancelFlag* pCancel, CString* pStatusText, UINT uMsgCancelled, UINT uMsgProgress,
-                     UINT uMsgStatus)
-{
-    TreeRun run;
-    run.hWndReport = hWndReport;
-    run.pFilesDone = pFilesDone;
-    run.nReportStep = nReportStep;
-    run.pCancel = pCancel;
-    run.pStatusText = pStatusText;
-    run.uMsgCancelled = uMsgCancelled;
-    run.uMsgProgress = uMsgProgress;
-    run.uMsgStatus = uMsgStatus;
-    return DeleteTree(strPath, run).finished ? 1 : 0;
-}
-
-int CountFilesInTree(CString strFolder, int* pFileCount, int* pFolderCount)
-{
-    LookedUp found;
-    if (!LookUp(strFolder, found) || !found.IsDirectory() || found.IsLink())
-        return 0;
-    NtFile folder;
-    if (OpenFolder(folder, win32::FileSystemPath(strFolder), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES) !=
-        Opened::Folder)
-        return 0;
-    return CountFolder(folder, pFileCount, pFolderCount);
+    return 1;
 }
 
 CString CompactPath(const CString& strPath, int maxChars)

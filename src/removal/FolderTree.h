@@ -1,80 +1,84 @@
-// The deletion engine and the file count: whole folder trees, depth first.
+// The deletion engine and the file count: whole folder trees, depth first. Both walk with an
+// explicit stack: a tree as deep as the file system allows costs no call stack, and what each level
+// keeps (its folder's handle and the listing entries it has not handled yet) does not grow with the
+// depth.
 #pragma once
 
+#include "framework/FileIdentity.h"
 #include "framework/String.h"
-#include "removal/RemovalJob.h"
 
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
-// Decides about a file that cannot be written back or removed: IDABORT, IDRETRY or IDIGNORE.
-// owner is the run's report window, null in a silent run.
-class CLockedFileHandler
+// A file that cannot be removed (or a folder that cannot, because another program holds it open),
+// with the folders the engine holds open on the way to it: from the deleted piece down to the one
+// that holds the entry. The handles are valid during the call only.
+struct LockedEntry
+{
+    const std::wstring& path; // the full path as the user reads it
+    DWORD error;              // why it could not be removed
+    bool reportingStep;       // the application step of a watched removal
+    const std::vector<HANDLE>& folders;
+};
+
+// What a deletion run tells and asks the one who runs it. Every call comes on the run's thread.
+class CTreeCallbacks
 {
 public:
-    virtual int OnLockedFile(const std::wstring& path, DWORD error, HWND owner) = 0;
+    // A reporting run: the status text of the folder it enters (status line 2), and its file count
+    // at every checkpoint, where it first asks whether to stop.
+    virtual void OnTreeFolder(const CString&) {}
+    virtual void OnTreeFiles(uint64_t) {}
+    [[nodiscard]] virtual bool CancelRequested() const { return false; }
+    // Every run: a file that cannot be written back or removed. IDABORT, IDRETRY or IDIGNORE.
+    virtual int OnLockedFile(const LockedEntry& entry) = 0;
+    // Every run: a folder emptied but left, because another program holds it open.
+    virtual void OnFolderInUse(const LockedEntry&) {}
 
 protected:
-    ~CLockedFileHandler() = default;
+    ~CTreeCallbacks() = default;
 };
 
-// The locked-file prompt: "<path>がロック中です。" with Abort, Retry and Ignore, Retry the default,
-// owned by owner.
-class CLockedFilePrompt final : public CLockedFileHandler
-{
-public:
-    int OnLockedFile(const std::wstring& path, DWORD error, HWND owner) override;
-};
-
-// What a run reports to whom. A reporting run (hWndReport set) shows each folder on status line 2
-// (uMsgStatus, sent), counts files into *pFilesDone, and every nReportStep files posts the count
-// (uMsgProgress) or, when *pCancel is 1, posts uMsgCancelled and stops. A silent run (hWndReport
-// null) reports and counts nothing.
+// How a run reports. A reporting run (the application step of a watched removal) shows each
+// folder it enters, counts files into *pFilesDone, and every nReportStep files reports the count or,
+// asked to, stops. A silent run reports and counts nothing.
 struct TreeRun
 {
-    HWND hWndReport = nullptr;
+    bool reporting = false;
     uint64_t* pFilesDone = nullptr;
     uint32_t nReportStep = 0;
-    const CancelFlag* pCancel = nullptr;
-    CString* pStatusText = nullptr;
-    UINT uMsgCancelled = 0;
-    UINT uMsgProgress = 0;
-    UINT uMsgStatus = 0;
-    CLockedFileHandler* pLockedFiles = nullptr; // null: the locked-file prompt
+    // What the survey found at the path; the run deletes nothing that is not it. Null: not checked.
+    const win32::FileIdentity* pExpected = nullptr;
 };
 
 enum class TreeStop
 {
     None,          // the run finished
-    Cancelled,     // the cancel flag was seen at a checkpoint
+    Cancelled,     // the cancel request was seen at a checkpoint
     Aborted,       // the answer at a locked file was Abort
-    ListingFailed, // a folder's content could not be listed
+    ListingFailed, // a folder's content could not be listed, or the path could not be looked up
+    NotSurveyed,   // the path leads elsewhere than at the survey (a link put on the way since)
 };
 
 struct TreeOutcome
 {
-    bool finished = true; // also when nothing matched, and when files were ignored
+    bool finished = true; // also when nothing matched, and when entries were left
     TreeStop stop = TreeStop::None;
     DWORD error = 0;   // the Windows error of a listing failure
-    bool told = false; // uMsgCancelled was posted to the report window
+    uint64_t left = 0; // entries that stayed: ignored files, folders and links that could not go
 };
 
 // Deletes strPath: a file, or a folder with everything below it and then the folder itself. Each
 // folder is opened once without following links, checked on its handle, listed through it and
 // removed through it; every entry is opened relative to its folder by the name the listing gave.
-// A file that cannot be written back or removed goes to the run's locked-file handler: Abort stops
-// (posting uMsgCancelled to hWndReport), Retry tries again, Ignore leaves the file. A link (a
-// name-surrogate reparse point) is never entered: the link itself is removed, or left when it
-// cannot be.
-TreeOutcome DeleteTree(const CString& strPath, const TreeRun& run);
-
-// DeleteTree with the locked-file prompt, its run given as nine parameters: 1 when it finished,
-// 0 when it stopped.
-int DeleteFolderTree(const CString& strPath, HWND hWndReport, uint64_t* pFilesDone, uint32_t nReportStep,
-                     const CancelFlag* pCancel, CString* pStatusText, UINT uMsgCancelled, UINT uMsgProgress,
-                     UINT uMsgStatus);
+// A file that cannot be removed goes to callbacks.OnLockedFile: Abort stops, Retry tries again,
+// Ignore leaves the file. A link (a name-surrogate reparse point) is never entered: the link itself
+// is removed, or left when it cannot be. A file shared with names elsewhere (a hard link) keeps its
+// attributes and time stamps there.
+TreeOutcome DeleteTree(const CString& strPath, const TreeRun& run, CTreeCallbacks& callbacks);
 
 // Adds the files (every entry that is not a folder) and the sub-folders below strFolder, at every
 // depth, to the two counters. Links are counted where they stand and never entered. 1 when the
@@ -85,3 +89,6 @@ int CountFilesInTree(CString strFolder, int* pFileCount, int* pFolderCount);
 // strPath shortened to at most maxChars - 1 bytes of code page 932 text, an ellipsis replacing
 // its middle, the last component kept as long as it fits; no double-byte character is split.
 CString CompactPath(const CString& strPath, int maxChars);
+
+// The status line 2 text of a folder a reporting run enters.
+CString FolderStatusText(const std::wstring& folder);

@@ -20,10 +20,24 @@ int DeleteRegistryKey(HKEY hRootKey, CString strKeyPath, REGSAM view)
     return win32::DeleteKeyTree(hRootKey, strKeyPath, view) == ERROR_SUCCESS ? 1 : 0;
 }
 
-bool SeriesSettingsExist()
+KeyRemoval DeleteRegistryKeyStrictly(HKEY hRootKey, CString strKeyPath, REGSAM view, DWORD& error)
+{
+    CString trimmed = strKeyPath;
+    trimmed.TrimLeft('\\');
+    trimmed.TrimRight('\\');
+    error = ERROR_INVALID_PARAMETER;
+    if (trimmed.IsEmpty())
+        return KeyRemoval::Failed;
+    error = static_cast<DWORD>(win32::DeleteKeyTree(hRootKey, strKeyPath, view));
+    if (error == ERROR_SUCCESS)
+        return KeyRemoval::Deleted;
+    return error == ERROR_FILE_NOT_FOUND ? KeyRemoval::Absent : KeyRemoval::Failed;
+}
+
+bool SeriesSettingsExist(HKEY userRoot)
 {
     win32::RegKey key;
-    return key.Open(HKEY_CURRENT_USER, kSeriesSettingsKey, KEY_ALL_ACCESS) == ERROR_SUCCESS;
+    return key.Open(userRoot, kSeriesSettingsKey, KEY_ALL_ACCESS) == ERROR_SUCCESS;
 }
 
 int DeleteSeriesSettings()

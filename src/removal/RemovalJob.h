@@ -6,12 +6,15 @@
 // PieceState). What the user must hear of goes through CRemovalReport. Nothing throws.
 #pragma once
 
+#include "framework/FileIdentity.h"
 #include "framework/String.h"
 
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // The five pieces of a product on disk.
 enum RemovalSlot : int
@@ -36,6 +39,28 @@ constexpr RemovalSlot kConfirmationOrder[SLOT_COUNT] = {SLOT_SETUP_INFO, SLOT_ST
 // one atomic 32-bit word; only the value 1 means cancel.
 using CancelFlag = std::atomic<int32_t>;
 
+// What the survey made of a piece.
+enum class PieceState
+{
+    Absent,    // nothing there, or no path that names one local thing
+    Found,     // to be deleted
+    Protected, // there, but a folder that must never be deleted, or one above it
+};
+
+// One user profile's own pieces, for a removal that goes through every profile of the PC (an
+// unattended run): its map cache folder and its user key, both named by that profile's hive.
+struct ProfilePieces
+{
+    std::wstring sid;
+    std::wstring folder;   // the profile folder
+    HKEY hive = nullptr;   // borrowed: the hive's root, open for the whole removal
+    std::wstring hiveName; // "HKEY_USERS\<SID>", as regedit names it
+    BOOL bCacheFound = FALSE;
+    CString strCache;
+    win32::FileIdentity cacheIdentity;
+    PieceState cacheState = PieceState::Absent;
+};
+
 struct RemovalJob
 {
     HWND m_hDlg = nullptr;         // the dialog: target of every UM_ message
@@ -53,6 +78,12 @@ struct RemovalJob
     CString m_strMachineKey;
     CString m_strExtraMachineKey; // may be empty
     CString m_strUserKey;         // under HKEY_CURRENT_USER
+    // What the survey found at each found slot's path: the deletion goes nowhere else.
+    win32::FileIdentity m_identity[SLOT_COUNT];
+    // Set for a removal through every profile of the PC: each profile's cache folder and user key
+    // instead of the current user's (slot SLOT_CACHE_FOLDER and HKEY_CURRENT_USER are then not used).
+    bool m_bPerProfile = false;
+    std::vector<ProfilePieces> m_profiles;
 };
 
 static_assert(sizeof(CancelFlag) == 4 && CancelFlag::is_always_lock_free,

@@ -1,51 +1,83 @@
 // What a running removal tells the one who started it, and what it asks of them. The removal
 // declares it; the dialog gives one that shows progress and asks the user, an unattended run one
-// that writes its log and answers by itself. Every call comes on the worker's thread.
+// that writes its log and answers by itself. Every call comes on the worker's thread, in the order
+// of the removal's steps.
 #pragma once
 
 #include "framework/String.h"
 #include "removal/FolderTree.h"
+#include "removal/RegistryRemoval.h"
 #include "removal/RemovalJob.h"
 
 #include <windows.h>
+
+#include <cstdint>
+#include <string>
 
 // How a whole removal ended.
 enum class RemovalEnd
 {
     Done,      // every found piece and every key handled
     Cancelled, // the cancel button, or Abort at a file in use
-    Failed,    // a folder that could not be listed, or a key that could not be deleted
+    Failed,    // a folder that could not be listed, a piece that changed since the survey, a key that
+               // could not be deleted, or a backup that could not be written
 };
 
-class CRemovalReport : public CLockedFileHandler
+// Progress bars and status lines: 1 follows the steps, 2 the application step's folders and files.
+enum ProgressLine : int
+{
+    LINE_STEPS = 1,
+    LINE_DETAIL = 2,
+};
+
+// One of the keys a removal deletes.
+struct RemovalKey
+{
+    HKEY root;            // HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, or a profile's hive
+    CString path;         // below root
+    REGSAM view;          // the registry view it is deleted in
+    std::wstring profile; // the SID of the profile whose hive root is, else empty
+};
+
+// One piece on disk a removal deletes.
+struct RemovalPiece
+{
+    RemovalSlot slot;
+    const CString& path;
+    std::wstring profile; // the SID of the profile a cache folder belongs to, else empty
+};
+
+class CRemovalReport : public CTreeCallbacks
 {
 public:
-    // The window that receives the UM_ messages (progress, status lines, the final message), or
-    // null when nobody watches: the application folder is then removed as silently as the rest.
-    virtual HWND ProgressWindow() const = 0;
+    // Whether someone watches: the application step then reports its folders and files and can be
+    // cancelled. Nobody watches an unattended run, whose application folder goes as silently as the
+    // rest.
+    [[nodiscard]] virtual bool Watches() const = 0;
+
+    virtual void SetProgressRange(ProgressLine, uint64_t) {}
+    virtual void SetProgressPos(ProgressLine, uint64_t) {}
+    virtual void ShowProgress(ProgressLine, bool) {}
+    virtual void EnableCancel(bool) {}
+    virtual void SetStatus(ProgressLine, const CString&) {}
     // A key that could not be deleted; the removal then ends as failed.
-    virtual void OnKeyFailed(HKEY root, const CString& key) = 0;
+    virtual void OnKeyFailed(const RemovalKey&) {}
+    // The last call of every removal.
+    virtual void OnEnd(RemovalEnd) {}
+
+    // A key counts as deleted when it is gone afterwards. Judged strictly, only a key Windows says
+    // does not exist counts as absent; otherwise also one that cannot be opened with full access.
+    [[nodiscard]] virtual bool JudgesKeysStrictly() const { return false; }
 
     // For a record of what was done; nothing by default.
-    virtual void OnPieceStart(RemovalSlot, const CString&) {}
-    virtual void OnPieceEnd(RemovalSlot, const CString&, const TreeOutcome&) {}
-    virtual void OnKeyEnd(HKEY, const CString&, bool) {}
+    virtual void OnPieceStart(const RemovalPiece&) {}
+    virtual void OnPieceEnd(const RemovalPiece&, const TreeOutcome&) {}
+    virtual void OnKeyEnd(const RemovalKey&, KeyRemoval, DWORD) {}
+
+    // A reporting run's folders go to status line 2, its file count to bar 2.
+    void OnTreeFolder(const CString& status) override { SetStatus(LINE_DETAIL, status); }
+    void OnTreeFiles(uint64_t files) override { SetProgressPos(LINE_DETAIL, files); }
 
 protected:
     ~CRemovalReport() = default;
-};
-
-// The dialog's report: its window takes the messages, the locked-file prompt and the key's error
-// box are shown owned by it.
-class CWindowReport final : public CRemovalReport
-{
-public:
-    explicit CWindowReport(HWND hWnd) : m_hWnd(hWnd) {}
-
-    HWND ProgressWindow() const override { return m_hWnd; }
-    int OnLockedFile(const std::wstring& path, DWORD error, HWND owner) override;
-    void OnKeyFailed(HKEY root, const CString& key) override;
-
-private:
-    HWND m_hWnd;
 };

@@ -2,16 +2,10 @@
 
 #include "catalog/ProductCatalog.h"
 #include "framework/FileSystem.h"
-#include "framework/Shell.h"
-#include "framework/Wnd.h"
 #include "removal/FolderTree.h"
 #include "removal/PathOps.h"
 #include "removal/ProtectedFolders.h"
 #include "removal/RegistryRemoval.h"
-#include "removal/RemovalJob.h"
-#include "removal/RemovalMessages.h"
-
-#include <shlobj.h>
 
 namespace {
 
@@ -37,21 +31,6 @@ const char* StepStatus(RemovalSlot slot)
     return "アプリケーションの削除";
 }
 
-struct RegistryStep
-{
-    CString RemovalJob::*key;
-    HKEY root;
-    REGSAM view;
-    bool optional; // skipped when the key is empty
-};
-
-const RegistryStep kRegistrySteps[] = {
-    {&RemovalJob::m_strMachineKey, HKEY_LOCAL_MACHINE, kProductMachineView, false},
-    {&RemovalJob::m_strExtraMachineKey, HKEY_LOCAL_MACHINE, kProductMachineView, true},
-    {&RemovalJob::m_strUninstallKey, HKEY_LOCAL_MACHINE, kProductMachineView, false},
-    {&RemovalJob::m_strUserKey, HKEY_CURRENT_USER, 0, false},
-};
-
 class Worker
 {
 public:
@@ -60,29 +39,17 @@ public:
     RemovalEnd Run();
 
 private:
-    HWND Window() const { return m_report.ProgressWindow(); }
-    // Without a window there is nobody to tell: nothing is posted.
-    void Post(UINT message, WPARAM wParam, LPARAM lParam) const
-    {
-        if (Window())
-            PostMessageW(Window(), message, wParam, lParam);
-    }
-    // The dialog copies the text before the send returns.
-    void ShowStatus(const CString& text, LPARAM line)
-    {
-        m_job.m_strStatus = text;
-        if (Window())
-            SendMessageW(Window(), UM_STATUS_TEXT, 0, line);
-    }
-
-    // False when the removal ends with this step; m_end then says how.
+    // The pieces of one step: one, or for the cache folder of a removal through every profile, one
+    // per profile. False when the removal ends with the step; m_end then says how.
     bool RunFileStep(RemovalSlot slot);
-    TreeOutcome DeleteSilently(RemovalSlot slot);
-    TreeOutcome DeleteApplicationFolder();
-    bool RunRegistryStep(const RegistryStep& step);
-    // The one place that decides how the removal ended and tells the window, unless the engine
-    // already has (it posts the cancellation of a reporting run itself).
-    RemovalEnd End(RemovalEnd end, bool alreadyTold);
+    bool RunPiece(const RemovalPiece& piece, const win32::FileIdentity& identity);
+    bool RunRegistrySteps();
+    bool DeleteKey(const RemovalKey& key);
+    RemovalEnd End(RemovalEnd end)
+    {
+        m_report.OnEnd(end);
+        return end;
+    }
 
     RemovalJob& m_job;
     CRemovalReport& m_report;
@@ -92,136 +59,123 @@ private:
 RemovalEnd Worker::Run()
 {
     m_job.m_nStepTotal = 0;
-    for (BOOL found : m_job.m_bFound) {
-        if (found)
+    for (int slot = 0; slot < SLOT_COUNT; ++slot) {
+        if (m_job.m_bFound[slot])
             ++m_job.m_nStepTotal;
     }
-    Post(UM_PROGRESS_RANGE, static_cast<WPARAM>(m_job.m_nStepTotal), 1);
-    Post(UM_SHOW_PROGRESS, 0, 1);
-    Post(UM_SHOW_PROGRESS, 0, 2);
-    Post(UM_ENABLE_CANCEL, 0, 0);
+    for (const ProfilePieces& profile : m_job.m_profiles) {
+        if (profile.bCacheFound)
+            ++m_job.m_nStepTotal;
+    }
+    m_report.SetProgressRange(LINE_STEPS, m_job.m_nStepTotal);
+    m_report.ShowProgress(LINE_STEPS, true);
+    m_report.ShowProgress(LINE_DETAIL, true);
+    m_report.EnableCancel(true);
 
     for (RemovalSlot slot : kRemovalOrder) {
-        if (m_job.m_bFound[slot] && !RunFileStep(slot))
-            return m_end;
+        if (!RunFileStep(slot))
+            return End(m_end);
     }
-    for (const RegistryStep& step : kRegistrySteps) {
-        if (!RunRegistryStep(step))
-            return End(RemovalEnd::Failed, false);
-    }
+    if (!RunRegistrySteps())
+        return End(RemovalEnd::Failed);
 
-    ShowStatus(CString(), 1);
-    ShowStatus(CString(), 2);
-    Post(UM_HIDE_PROGRESS, 0, 1);
-    Post(UM_HIDE_PROGRESS, 0, 2);
-    Post(UM_DISABLE_CANCEL, 0, 0);
-    return End(RemovalEnd::Done, false);
+    m_report.SetStatus(LINE_STEPS, CString());
+    m_report.SetStatus(LINE_DETAIL, CString());
+    m_report.ShowProgress(LINE_STEPS, false);
+    m_report.ShowProgress(LINE_DETAIL, false);
+    m_report.EnableCancel(false);
+    return End(RemovalEnd::Done);
 }
 
 bool Worker::RunFileStep(RemovalSlot slot)
 {
-    ShowStatus(StepStatus(slot), 1);
-    ShowStatus(CString(), 2);
-    const CString& target = m_job.m_strTarget[slot];
-    m_report.OnPieceStart(slot, target);
-    const TreeOutcome outcome = slot == SLOT_APP_FOLDER ? DeleteApplicationFolder() : DeleteSilently(slot);
-    m_report.OnPieceEnd(slot, target, outcome);
+    if (slot == SLOT_CACHE_FOLDER && m_job.m_bPerProfile) {
+        for (const ProfilePieces& profile : m_job.m_profiles) {
+            if (profile.bCacheFound &&
+                !RunPiece({slot, profile.strCache, profile.sid}, profile.cacheIdentity))
+                return false;
+        }
+        return true;
+    }
+    return !m_job.m_bFound[slot] || RunPiece({slot, m_job.m_strTarget[slot], std::wstring()}, m_job.m_identity[slot]);
+}
+
+bool Worker::RunPiece(const RemovalPiece& piece, const win32::FileIdentity& identity)
+{
+    m_report.SetStatus(LINE_STEPS, StepStatus(piece.slot));
+    m_report.SetStatus(LINE_DETAIL, CString());
+    m_report.OnPieceStart(piece);
+
+    TreeRun run;
+    run.pExpected = &identity;
+    if (piece.slot == SLOT_APP_FOLDER) {
+        m_job.m_nFileTotal = m_job.m_nTargetFiles[SLOT_APP_FOLDER];
+        m_report.SetProgressRange(LINE_DETAIL, static_cast<uint64_t>(m_job.m_nFileTotal));
+        m_job.m_nFileDone = 0;
+        if (m_report.Watches()) {
+            run.reporting = true;
+            run.pFilesDone = &m_job.m_nFileDone;
+            run.nReportStep = static_cast<uint32_t>(m_job.m_nReportInterval);
+        }
+    }
+    const TreeOutcome outcome = DeleteTree(piece.path, run, m_report);
+    m_report.OnPieceEnd(piece, outcome);
     if (!outcome.finished) {
-        // Every removal ends with one box that says how it ended: an Abort in a silent step is a
-        // cancellation, a folder that could not be listed a failure.
-        End(outcome.stop == TreeStop::ListingFailed ? RemovalEnd::Failed : RemovalEnd::Cancelled,
-            outcome.told);
+        // Every removal ends with one answer that says how it ended: an Abort in a silent step is a
+        // cancellation, a folder that could not be listed or changed since the survey a failure.
+        m_end = outcome.stop == TreeStop::Cancelled || outcome.stop == TreeStop::Aborted ? RemovalEnd::Cancelled
+                                                                                         : RemovalEnd::Failed;
         return false;
     }
-    if (slot != SLOT_APP_FOLDER) {
-        if (slot == SLOT_START_MENU)
-            RemoveEmptyParentFolder(target);
+    if (piece.slot != SLOT_APP_FOLDER) {
+        if (piece.slot == SLOT_START_MENU)
+            RemoveEmptyParentFolder(piece.path);
         Sleep(kStepPauseMs);
     }
     ++m_job.m_nStepDone;
-    Post(UM_PROGRESS_POS, static_cast<WPARAM>(m_job.m_nStepDone), 1);
+    m_report.SetProgressPos(LINE_STEPS, m_job.m_nStepDone);
     return true;
 }
 
-TreeOutcome Worker::DeleteSilently(RemovalSlot slot)
+bool Worker::RunRegistrySteps()
 {
-    TreeRun run;
-    run.pStatusText = &m_job.m_strStatus;
-    run.pLockedFiles = &m_report;
-    return DeleteTree(m_job.m_strTarget[slot], run);
-}
-
-TreeOutcome Worker::DeleteApplicationFolder()
-{
-    m_job.m_nFileTotal = m_job.m_nTargetFiles[SLOT_APP_FOLDER];
-    Post(UM_PROGRESS_RANGE, static_cast<WPARAM>(m_job.m_nFileTotal), 2);
-    m_job.m_nFileDone = 0;
-    if (!Window())
-        return DeleteSilently(SLOT_APP_FOLDER);
-    TreeRun run;
-    run.hWndReport = Window();
-    run.pFilesDone = &m_job.m_nFileDone;
-    run.nReportStep = static_cast<uint32_t>(m_job.m_nReportInterval);
-    run.pCancel = &m_job.m_bCancel;
-    run.pStatusText = &m_job.m_strStatus;
-    run.uMsgCancelled = UM_DONE_CANCELLED;
-    run.uMsgProgress = UM_PROGRESS_POS;
-    run.uMsgStatus = UM_STATUS_TEXT;
-    run.pLockedFiles = &m_report;
-    return DeleteTree(m_job.m_strTarget[SLOT_APP_FOLDER], run);
-}
-
-bool Worker::RunRegistryStep(const RegistryStep& step)
-{
-    const CString& key = m_job.*step.key;
-    if (step.optional && key.IsEmpty())
-        return true;
-    const bool deleted = DeleteRegistryKey(step.root, key, step.view) == 1;
-    m_report.OnKeyEnd(step.root, key, deleted);
-    if (!deleted)
-        m_report.OnKeyFailed(step.root, key);
+    if (!DeleteKey({HKEY_LOCAL_MACHINE, m_job.m_strMachineKey, kProductMachineView, std::wstring()}))
+        return false;
+    if (!m_job.m_strExtraMachineKey.IsEmpty() &&
+        !DeleteKey({HKEY_LOCAL_MACHINE, m_job.m_strExtraMachineKey, kProductMachineView, std::wstring()}))
+        return false;
+    if (!DeleteKey({HKEY_LOCAL_MACHINE, m_job.m_strUninstallKey, kProductMachineView, std::wstring()}))
+        return false;
+    if (!m_job.m_bPerProfile)
+        return DeleteKey({HKEY_CURRENT_USER, m_job.m_strUserKey, 0, std::wstring()});
+    // A profile's key that stays does not keep the others' from going; any that stays fails the removal.
+    bool deleted = true;
+    for (const ProfilePieces& profile : m_job.m_profiles) {
+        if (!DeleteKey({profile.hive, m_job.m_strUserKey, 0, profile.sid}))
+            deleted = false;
+    }
     return deleted;
 }
 
-RemovalEnd Worker::End(RemovalEnd end, bool alreadyTold)
+bool Worker::DeleteKey(const RemovalKey& key)
 {
-    m_end = end;
-    if (!alreadyTold) {
-        const UINT message = end == RemovalEnd::Done        ? UM_DONE_OK
-                             : end == RemovalEnd::Cancelled ? UM_DONE_CANCELLED
-                                                            : UM_DONE_FAILED;
-        Post(message, 0, 0);
-    }
-    return end;
+    KeyRemoval result = KeyRemoval::Failed;
+    DWORD error = 0;
+    if (m_report.JudgesKeysStrictly())
+        result = DeleteRegistryKeyStrictly(key.root, key.path, key.view, error);
+    else if (DeleteRegistryKey(key.root, key.path, key.view) == 1)
+        result = KeyRemoval::Deleted;
+    m_report.OnKeyEnd(key, result, error);
+    if (result == KeyRemoval::Failed)
+        m_report.OnKeyFailed(key);
+    return result != KeyRemoval::Failed;
 }
 
 } // namespace
 
-int CWindowReport::OnLockedFile(const std::wstring& path, DWORD error, HWND owner)
-{
-    return CLockedFilePrompt().OnLockedFile(path, error, owner);
-}
-
-void CWindowReport::OnKeyFailed(HKEY root, const CString& key)
-{
-    CString text;
-    text.Format(root == HKEY_CURRENT_USER ? "レジストリの削除に失敗しました。\n\nHKEY_CURRENT_USER\\%s"
-                                          : "レジストリの削除に失敗しました。\n\nHKEY_LOCAL_MACHINE\\%s",
-                key.GetString());
-    ShowMessageBox(m_hWnd, text, kAppTitle, MB_ICONERROR);
-}
-
 RemovalEnd RunRemoval(RemovalJob& job, CRemovalReport& report)
 {
     return Worker(job, report).Run();
-}
-
-DWORD WINAPI RemovalThreadProc(LPVOID pParam)
-{
-    auto& job = *static_cast<RemovalJob*>(pParam);
-    CWindowReport report(job.m_hDlg);
-    RunRemoval(job, report);
-    return 0;
 }
 
 int RemoveEmptyParentFolder(CString strFolder)

@@ -2,6 +2,7 @@
 
 #include "catalog/InstallProbe.h"
 #include "framework/FileFind.h"
+#include "framework/FileIdentity.h"
 #include "framework/Platform.h"
 #include "framework/Shell.h"
 #include "framework/UserText.h"
@@ -44,10 +45,22 @@ CString ParentOfPcFolder(const CString& path, const CProtectedFolders& protected
     return parent.IsEmpty() || protectedFolders.IsProtected(parent) ? path : parent;
 }
 
+// A target is found when it is not protected and the file system can tell what it is: the deletion
+// later goes to that and nothing else.
+bool IsFound(const CString& target, win32::FileIdentity& identity, const CProtectedFolders& protectedFolders)
+{
+    return !target.IsEmpty() && !protectedFolders.IsProtected(target) &&
+           win32::GetIdentityNotFollowing(target, identity);
+}
+
 void Found(RemovalJob& job, RemovalSlot slot, const CProtectedFolders& protectedFolders)
 {
-    job.m_bFound[slot] =
-        !job.m_strTarget[slot].IsEmpty() && !protectedFolders.IsProtected(job.m_strTarget[slot]);
+    job.m_bFound[slot] = IsFound(job.m_strTarget[slot], job.m_identity[slot], protectedFolders);
+}
+
+PieceState StateOf(BOOL found, const CString& target)
+{
+    return found ? PieceState::Found : Exists(target) ? PieceState::Protected : PieceState::Absent;
 }
 
 // A shell folder's path, as getFolder gives it, in its normalised form; or false.
@@ -108,14 +121,28 @@ void SurveySetupInfo(RemovalJob& job, const CProductEntry& entry, const CProtect
         Found(job, SLOT_SETUP_INFO, protectedFolders);
 }
 
-// The map cache folder: "CachePath" followed directly by the product's data folder name, spelled
-// as stored on disk.
-void SurveyCacheFolder(RemovalJob& job, const CProductEntry& entry, const CProtectedFolders& protectedFolders)
+// The map cache folder: "CachePath" of the user key in the hive given, followed directly by the
+// product's data folder name, spelled as stored on disk.
+CString CacheFolderOf(HKEY userRoot, const CProductEntry& entry)
 {
     const CString path =
-        CInstallProbe::GetUserProductValue(entry.GetUserKey(), PV_CACHE_PATH) + entry.GetDataFolder();
+        CInstallProbe::GetUserProductValue(userRoot, entry.GetUserKey(), PV_CACHE_PATH) + entry.GetDataFolder();
+    return GetOnDiskPath(GetLocalFullPath(path));
+}
+
+void SurveyCacheFolder(RemovalJob& job, const CProductEntry& entry, const CProtectedFolders& protectedFolders)
+{
+    if (job.m_bPerProfile) {
+        for (ProfilePieces& profile : job.m_profiles) {
+            profile.strCache = CacheFolderOf(profile.hive, entry);
+            profile.bCacheFound = Exists(profile.strCache) &&
+                                  IsFound(profile.strCache, profile.cacheIdentity, protectedFolders);
+            profile.cacheState = StateOf(profile.bCacheFound, profile.strCache);
+        }
+        return;
+    }
     CString& target = job.m_strTarget[SLOT_CACHE_FOLDER];
-    target = GetOnDiskPath(GetLocalFullPath(path));
+    target = CacheFolderOf(HKEY_CURRENT_USER, entry);
     if (Exists(target))
         Found(job, SLOT_CACHE_FOLDER, protectedFolders);
 }
@@ -148,6 +175,7 @@ void SurveyRemoval(const CProductEntry& entry, RemovalJob& job, PieceState* stat
         job.m_bFound[slot] = FALSE;
         job.m_strTarget[slot].Empty();
         job.m_nTargetFiles[slot] = 0;
+        job.m_identity[slot] = win32::FileIdentity();
     }
     // Taken once: every piece is judged against the same picture of the protected folders.
     const CProtectedFolders protectedFolders;
@@ -169,11 +197,8 @@ void SurveyRemoval(const CProductEntry& entry, RemovalJob& job, PieceState* stat
     if (!states)
         return;
     // A piece that is there but was not taken was refused by the protection check.
-    for (int slot = 0; slot < SLOT_COUNT; ++slot) {
-        states[slot] = job.m_bFound[slot]              ? PieceState::Found
-                       : Exists(job.m_strTarget[slot]) ? PieceState::Protected
-                                                       : PieceState::Absent;
-    }
+    for (int slot = 0; slot < SLOT_COUNT; ++slot)
+        states[slot] = StateOf(job.m_bFound[slot], job.m_strTarget[slot]);
 }
 
 bool AnythingFound(const RemovalJob& job)
@@ -185,7 +210,3 @@ bool AnythingFound(const RemovalJob& job)
     return false;
 }
 
-bool IsProductRunning(const CProductEntry& entry)
-{
-    return win32::FindTopLevelWindow(entry.GetDisplayName()) != nullptr;
-}

@@ -1,7 +1,8 @@
 // The delete button: the user's path through the boxes of a removal, from the running-product check
 // to the start of the worker.
 #include "framework/Handles.h"
-#include "removal/RemovalWorker.h"
+#include "ui/DialogReport.h"
+#include "removal/Policy.h"
 #include "removal/Survey.h"
 #include "ui/SeriesCleanDlg.h"
 

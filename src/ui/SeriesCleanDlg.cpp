@@ -1,6 +1,6 @@
 #include "ui/SeriesCleanDlg.h"
 
-#include "framework/Platform.h"
+#include "removal/Policy.h"
 #include "catalog/ProductCatalog.h"
 #include "removal/RegistryRemoval.h"
 
@@ -65,7 +65,7 @@ BOOL CSeriesCleanDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
-    if (IsWindowsNT() == 1 && IsAdministrator() != 1) {
+    if (LacksAdministratorRights()) {
         MessageBox("管理者権限が必要です。\n管理者権限のあるユーザーで再度実行してください。", kAppTitle,
                    MB_OK | MB_ICONERROR);
         // Only marks the modal run as ended: the rest of the initialisation still runs, and the

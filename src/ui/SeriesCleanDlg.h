@@ -9,7 +9,7 @@
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "removal/RemovalJob.h"
-#include "removal/RemovalMessages.h"
+#include "ui/RemovalMessages.h"
 #include "ui/resource.h"
 
 #include <vector>

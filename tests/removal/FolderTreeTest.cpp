@@ -3,7 +3,7 @@
 #include "support/Fixtures.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/RecorderWindow.h"
-#include "removal/RemovalMessages.h"
+#include "ui/RemovalMessages.h"
 
 #include <gtest/gtest.h>
 

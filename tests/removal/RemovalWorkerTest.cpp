@@ -6,7 +6,7 @@
 #include "support/PlatformSeam.h"
 #include "support/RecorderWindow.h"
 #include "testkit/Products.h"
-#include "removal/RemovalMessages.h"
+#include "ui/RemovalMessages.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>

@@ -1,6 +1,6 @@
 #include "support/RecorderWindow.h"
 
-#include "removal/RemovalMessages.h"
+#include "ui/RemovalMessages.h"
 
 #include <gtest/gtest.h>
 

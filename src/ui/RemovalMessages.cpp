@@ -1,3 +1,3 @@
-#include "removal/RemovalMessages.h"
+#include "ui/RemovalMessages.h"
 
 const char kAppTitle[] = "ルミナGOシリーズの削除";
