@@ -15,6 +15,8 @@
 #include "removal/RemovalWorker.h"
 #include "removal/Survey.h"
 
+#include "SeriesCleanVersion.h"
+
 #include <set>
 #include <string>
 #include <vector>
@@ -166,7 +168,7 @@ int CUnattendedRun::Run()
 {
     m_log.Open(m_line.logPath);
     const std::wstring account = CurrentAccountName();
-    m_log.Write(L"SeriesClean 1.4 started: " + std::wstring(GetCommandLineW()));
+    m_log.Write(L"SeriesClean " SERIESCLEAN_VERSION_TEXT L" started: " + std::wstring(GetCommandLineW()));
     m_log.Write(L"account: " + (account.empty() ? std::wstring(L"(unknown)") : account));
     if (m_line.action == CommandAction::Invalid) {
         if (!m_line.quiet)
