@@ -4,7 +4,7 @@
 # folders differ in name and length, and compares the two x86-64 executables, the two i686
 # executables and the two archives byte for byte. Fails when any pair differs.
 #
-# Two full release builds: about 4 minutes on two cores. Uncommitted changes are not in the copies.
+# Two full release builds: about 5 minutes on two cores. Uncommitted changes are not in the copies.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
