@@ -7,7 +7,7 @@ embedded, and the project's version in the version information, the manifest and
     check-release.py [--arch x64|i686] SeriesClean.exe
 
 Without --arch the architecture is the file's own; with it, a file of the other one fails. The
-version is the one of the project() line of CMakeLists.txt beside this script's folder."""
+version is the one of the project() line in CMakeLists.txt of the source tree this script is in."""
 import argparse
 import os
 import re
