@@ -1,15 +1,63 @@
 #!/usr/bin/env python3
-"""Checks the release executable as Windows will load it: a 32-bit GUI program with ASLR and DEP on,
-that imports Windows system DLLs only, with its dialog, icon, manifest (common controls 6, elevation,
-supported systems) and version information (1.4, Japanese description) embedded."""
+"""Checks a release executable as Windows will load it: a GUI program for its architecture with ASLR
+and DEP on (the 64-bit one also with high-entropy ASLR), that imports Windows system DLLs only, with
+its dialog, icon, manifest (common controls 6, elevation, supported systems) and version information
+embedded, and the project's version in the version information, the manifest and the dialog caption.
+
+    check-release.py [--arch x64|i686] SeriesClean.exe
+
+Without --arch the architecture is the file's own; with it, a file of the other one fails. The
+version is the one of the project() line in CMakeLists.txt of the source tree this script is in."""
+import argparse
+import os
+import re
 import struct
 import sys
+import xml.etree.ElementTree as ElementTree
 
 SYSTEM_DLLS = {'kernel32.dll', 'user32.dll', 'gdi32.dll', 'advapi32.dll', 'shell32.dll', 'shlwapi.dll',
                'ole32.dll', 'comctl32.dll', 'msvcrt.dll'}
 IMAGE_FILE_RELOCS_STRIPPED = 0x0001
-DLLCHAR_DYNAMIC_BASE, DLLCHAR_NX_COMPAT = 0x0040, 0x0100
+DLLCHAR_HIGH_ENTROPY_VA, DLLCHAR_DYNAMIC_BASE, DLLCHAR_NX_COMPAT = 0x0020, 0x0040, 0x0100
+DIR_IMPORT, DIR_RESOURCE, DIR_BASERELOC = 1, 2, 5
+SUBSYSTEM_WINDOWS_GUI = 2
 RT_ICON, RT_DIALOG, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 5, 14, 16, 24
+IDD_SERIESCLEAN_DIALOG, IDR_MAINFRAME = 102, 128
+
+APP_TITLE = 'ルミナGOシリーズの削除'
+SUPPORTED_OS = {
+    'Windows 7': '{35138b9a-5d96-4fbd-8e2d-a2440225f93a}',
+    'Windows 8': '{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}',
+    'Windows 8.1': '{1f676c76-80e1-4239-95bb-83d0f6d0da78}',
+    'Windows 10 and 11': '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}',
+}
+ASM_V1, ASM_V3 = '{urn:schemas-microsoft-com:asm.v1}', '{urn:schemas-microsoft-com:asm.v3}'
+COMPAT_V1 = '{urn:schemas-microsoft-com:compatibility.v1}'
+
+
+class Arch:
+    def __init__(self, name, label, machine, magic, dll_characteristics):
+        self.name, self.label, self.machine, self.magic = name, label, machine, magic
+        self.dll_characteristics = dll_characteristics
+
+
+ARCHS = {
+    'x64': Arch('x64', '64-bit (x86-64, PE32+)', 0x8664, 0x20B,
+                {DLLCHAR_DYNAMIC_BASE: 'ASLR (dynamic base)', DLLCHAR_HIGH_ENTROPY_VA: 'high-entropy ASLR',
+                 DLLCHAR_NX_COMPAT: 'DEP (NX compatible)'}),
+    'i686': Arch('i686', '32-bit (i386, PE32)', 0x14C, 0x10B,
+                 {DLLCHAR_DYNAMIC_BASE: 'ASLR (dynamic base)', DLLCHAR_NX_COMPAT: 'DEP (NX compatible)'}),
+}
+
+
+def project_version(root):
+    """The version of CMakeLists.txt's project() line, as the four numbers of a file version."""
+    text = open(os.path.join(root, 'CMakeLists.txt'), encoding='utf-8').read()
+    match = re.search(r'^\s*project\(\s*SeriesClean\s+VERSION\s+([0-9]+(?:\.[0-9]+){0,3})\b', text, re.M)
+    if not match:
+        raise ValueError('CMakeLists.txt has no project(SeriesClean VERSION ...) line')
+    numbers = [int(part) for part in match.group(1).split('.')]
+    return match.group(1), tuple(numbers + [0] * (4 - len(numbers)))
 
 
 class PeFile:
@@ -21,6 +69,8 @@ class PeFile:
         self.machine, sections, _, _, _, opt_size, self.characteristics = struct.unpack_from('<HHIIIHH', data, pe + 4)
         opt = pe + 24
         self.magic = struct.unpack_from('<H', data, opt)[0]
+        if self.magic not in (0x10B, 0x20B):
+            raise ValueError('unknown optional header magic 0x%X' % self.magic)
         self.subsystem, self.dll_characteristics = struct.unpack_from('<HH', data, opt + 68)
         dirs = opt + (96 if self.magic == 0x10B else 112)
         self.directories = [struct.unpack_from('<II', data, dirs + 8 * i) for i in range(16)]
@@ -41,7 +91,7 @@ class PeFile:
         return self.data[start:self.data.index(b'\0', start)].decode('ascii')
 
     def imports(self):
-        rva, _size = self.directories[1]
+        rva, _size = self.directories[DIR_IMPORT]
         names = []
         pos = self.offset(rva)
         while True:
@@ -53,7 +103,7 @@ class PeFile:
 
     def resources(self):
         """{type: {name: data}} of the first language of each resource."""
-        base_rva, _size = self.directories[2]
+        base_rva, _size = self.directories[DIR_RESOURCE]
         base = self.offset(base_rva)
 
         def entries(table):
@@ -73,60 +123,174 @@ class PeFile:
         return found
 
 
-def main(path):
+def utf16z(data, pos):
+    """The NUL-terminated UTF-16 string at pos, and the position after its NUL."""
+    end = pos
+    while data[end:end + 2] != b'\0\0':
+        if end + 2 > len(data):
+            raise ValueError('unterminated UTF-16 string')
+        end += 2
+    return data[pos:end].decode('utf-16-le'), end + 2
+
+
+def version_node(data, pos):
+    """One node of a VS_VERSIONINFO tree: (key, value bytes, is text, children). Every member is
+    aligned to 32 bits from the start of the resource."""
+    length, value_length, is_text = struct.unpack_from('<HHH', data, pos)
+    if length < 6 or pos + length > len(data):
+        raise ValueError('version information node of impossible length')
+    key, value_pos = utf16z(data, pos + 6)
+    value_pos = (value_pos + 3) & ~3
+    value_size = value_length * 2 if is_text else value_length
+    value = data[value_pos:value_pos + value_size]
+    children = []
+    child = (value_pos + value_size + 3) & ~3
+    while child < pos + length:
+        node = version_node(data, child)
+        children.append(node)
+        child = (child + struct.unpack_from('<H', data, child)[0] + 3) & ~3
+    return key, value, bool(is_text), children
+
+
+def version_info(data):
+    """(file version, product version, {string name: text}) of a version resource."""
+    key, fixed, _is_text, children = version_node(data, 0)
+    if key != 'VS_VERSION_INFO' or len(fixed) < 52 or struct.unpack_from('<I', fixed)[0] != 0xFEEF04BD:
+        raise ValueError('no VS_FIXEDFILEINFO')
+    file_ms, file_ls, product_ms, product_ls = struct.unpack_from('<IIII', fixed, 8)
+    split = lambda ms, ls: (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
+    strings = {}
+    for block, _value, _text, tables in children:
+        if block != 'StringFileInfo':
+            continue
+        for _language, _v, _t, values in tables:
+            for name, value, _t2, _c in values:
+                strings[name] = value.decode('utf-16-le').rstrip('\0')
+    return split(file_ms, file_ls), split(product_ms, product_ls), strings
+
+
+def dialog_caption(template):
+    """The caption of a DLGTEMPLATEEX (or of a plain DLGTEMPLATE)."""
+    extended = struct.unpack_from('<HH', template) == (1, 0xFFFF)
+    pos = 26 if extended else 18
+    for _menu_and_class in range(2):
+        if struct.unpack_from('<H', template, pos)[0] == 0xFFFF:
+            pos += 4
+        else:
+            _name, pos = utf16z(template, pos)
+    return utf16z(template, pos)[0]
+
+
+def check_manifest(text, quad, failures):
+    try:
+        root = ElementTree.fromstring(text)
+    except ElementTree.ParseError as error:
+        failures.append('the manifest is not well-formed XML: %s' % error)
+        return
+    own = root.find(ASM_V1 + 'assemblyIdentity')
+    if own is None or own.get('name') != 'SeriesClean' or own.get('version') != quad:
+        failures.append('the manifest\'s assembly identity is not SeriesClean version %s' % quad)
+    controls = [identity for identity in root.iter(ASM_V1 + 'assemblyIdentity')
+                if identity.get('name') == 'Microsoft.Windows.Common-Controls']
+    if not any(identity.get('version') == '6.0.0.0' for identity in controls):
+        failures.append('the manifest does not ask for common controls 6')
+    levels = [element.get('level') for element in root.iter(ASM_V3 + 'requestedExecutionLevel')]
+    if levels != ['requireAdministrator']:
+        failures.append('the manifest does not ask for administrator rights (requireAdministrator): %s' % levels)
+    declared = {element.get('Id', '').lower() for element in root.iter(COMPAT_V1 + 'supportedOS')}
+    for system, guid in SUPPORTED_OS.items():
+        if guid not in declared:
+            failures.append('the manifest does not declare %s as supported' % system)
+
+
+def check(path, arch_name, root):
+    """What is wrong with the executable at path (a list of sentences), the architecture it was checked
+    as, the DLLs it imports and the file version it must have."""
     failures = []
+    version, numbers = project_version(root)
+    quad = '.'.join(str(n) for n in numbers)
     pe = PeFile(open(path, 'rb').read())
-    if pe.machine != 0x14C or pe.magic != 0x10B:
-        failures.append('not a 32-bit (i386) executable')
-    if pe.subsystem != 2:
+
+    own = next((a for a in ARCHS.values() if (a.machine, a.magic) == (pe.machine, pe.magic)), None)
+    arch = ARCHS[arch_name] if arch_name else own
+    if arch is None:
+        return ['neither a 64-bit nor a 32-bit Windows executable (machine 0x%X, magic 0x%X)'
+                % (pe.machine, pe.magic)], None, [], quad
+    if own is not arch:
+        failures.append('not a %s executable (machine 0x%X, magic 0x%X)' % (arch.label, pe.machine, pe.magic))
+    if pe.subsystem != SUBSYSTEM_WINDOWS_GUI:
         failures.append('not a GUI (Windows subsystem) program')
-    # ASLR needs both the flag and the relocations that let the loader move the image.
-    if not pe.dll_characteristics & DLLCHAR_DYNAMIC_BASE or pe.characteristics & IMAGE_FILE_RELOCS_STRIPPED:
-        failures.append('ASLR is off (no dynamic base, or relocations stripped)')
-    if not pe.dll_characteristics & DLLCHAR_NX_COMPAT:
-        failures.append('DEP is off (not NX compatible)')
+    for flag, what in arch.dll_characteristics.items():
+        if not pe.dll_characteristics & flag:
+            failures.append('%s is off' % what)
+    # ASLR moves the image only when the relocations are there to do it.
+    if pe.characteristics & IMAGE_FILE_RELOCS_STRIPPED or pe.directories[DIR_BASERELOC][1] == 0:
+        failures.append('no base relocations: the loader cannot move the image')
     imports = sorted(set(pe.imports()))
     foreign = [dll for dll in imports if dll not in SYSTEM_DLLS]
     if foreign:
         failures.append('imports DLLs that are not Windows system DLLs: ' + ', '.join(foreign))
 
     res = pe.resources()
-    if 102 not in res.get(RT_DIALOG, {}):
-        failures.append('no dialog 102')
-    if 128 not in res.get(RT_GROUP_ICON, {}):
-        failures.append('no icon group 128')
+    dialog = res.get(RT_DIALOG, {}).get(IDD_SERIESCLEAN_DIALOG)
+    if dialog is None:
+        failures.append('no dialog %d' % IDD_SERIESCLEAN_DIALOG)
     else:
-        group = res[RT_GROUP_ICON][128]
+        caption = dialog_caption(dialog)
+        if caption != '%s - Version %s' % (APP_TITLE, version):
+            failures.append('dialog %d\'s caption is %r' % (IDD_SERIESCLEAN_DIALOG, caption))
+    if IDR_MAINFRAME not in res.get(RT_GROUP_ICON, {}):
+        failures.append('no icon group %d' % IDR_MAINFRAME)
+    else:
+        group = res[RT_GROUP_ICON][IDR_MAINFRAME]
         count = struct.unpack_from('<H', group, 4)[0]
         images = [struct.unpack_from('<BBBBHHIH', group, 6 + 14 * i) for i in range(count)]
         sizes = sorted((w or 256, bits) for w, _h, _c, _r, _p, bits, _s, _id in images)
         if sizes != [(16, 24), (32, 24)]:
-            failures.append('icon 128 is not a 16x16 and a 32x32 image at 24 bits: %s' % sizes)
-    manifest = b''.join(res.get(RT_MANIFEST, {}).values()).decode('utf-8', 'replace')
-    for needle in ('Microsoft.Windows.Common-Controls', 'version="6.0.0.0"', 'level="requireAdministrator"',
-                   '{35138b9a-5d96-4fbd-8e2d-a2440225f93a}', '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}'):
-        if needle not in manifest:
-            failures.append('the manifest lacks ' + needle)
-    version = res.get(RT_VERSION, {}).get(1, b'')
-    fixed = version.find(struct.pack('<I', 0xFEEF04BD))
-    if fixed < 0:
+            failures.append('icon %d is not a 16x16 and a 32x32 image at 24 bits: %s' % (IDR_MAINFRAME, sizes))
+        missing = [image[7] for image in images if image[7] not in res.get(RT_ICON, {})]
+        if missing:
+            failures.append('icon %d names images that are not there: %s' % (IDR_MAINFRAME, missing))
+    manifests = res.get(RT_MANIFEST, {})
+    if 1 not in manifests:
+        failures.append('no manifest (RT_MANIFEST 1)')
+    else:
+        check_manifest(manifests[1], quad, failures)
+    if 1 not in res.get(RT_VERSION, {}):
         failures.append('no version information')
     else:
-        ms, ls = struct.unpack_from('<II', version, fixed + 8)
-        if (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF) != (1, 4, 0, 0):
-            failures.append('file version is not 1.4.0.0')
-        if 'ルミナGOシリーズの削除'.encode('utf-16-le') not in version:
-            failures.append('the version information has no Japanese file description')
+        file_version, product_version, strings = version_info(res[RT_VERSION][1])
+        if file_version != numbers or product_version != numbers:
+            failures.append('file or product version is not %s: %s, %s' % (quad, file_version, product_version))
+        if strings.get('FileVersion') != quad:
+            failures.append('the FileVersion text is not %s: %r' % (quad, strings.get('FileVersion')))
+        if strings.get('ProductVersion') != version:
+            failures.append('the ProductVersion text is not %s: %r' % (version, strings.get('ProductVersion')))
+        if strings.get('FileDescription') != APP_TITLE:
+            failures.append('the file description is not the Japanese title: %r' % strings.get('FileDescription'))
+    return failures, arch, imports, quad
 
+
+def main(argv):
+    parser = argparse.ArgumentParser(description='Checks a SeriesClean release executable.')
+    parser.add_argument('--arch', choices=sorted(ARCHS), help='the architecture the file must be built for')
+    parser.add_argument('exe')
+    args = parser.parse_args(argv)
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    try:
+        failures, arch, imports, quad = check(args.exe, args.arch, root)
+    except (OSError, ValueError, struct.error, IndexError, UnicodeDecodeError) as error:
+        failures = ['cannot be read as a release executable: %s' % error]
     if failures:
         for failure in failures:
-            print('check-release: %s: %s' % (path, failure), file=sys.stderr)
+            print('check-release: %s: %s' % (args.exe, failure), file=sys.stderr)
         return 1
-    print('check-release: %s: 32-bit GUI executable with ASLR and DEP; imports %s; dialog 102, icon 128 (32x32, 16x16, 24 bits), '
-          'manifest (common controls 6, requireAdministrator, Windows 7 to 11) and version 1.4.0.0 embedded'
-          % (path, ', '.join(imports)))
+    print('check-release: %s: %s GUI executable with %s; imports %s; dialog 102, icon 128 (32x32, 16x16, '
+          '24 bits), manifest (common controls 6, requireAdministrator, Windows 7 to 11) and version %s '
+          'embedded' % (args.exe, arch.label, ', '.join(arch.dll_characteristics.values()),
+                        ', '.join(imports), quad))
     return 0
 
 
 if __name__ == '__main__':
-    sys.exit(main(sys.argv[1]))
+    sys.exit(main(sys.argv[1:]))

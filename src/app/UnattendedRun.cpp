@@ -117,7 +117,7 @@ int CUnattendedRun::Run()
         return EXIT_LOG_FAILED;
     }
     const std::wstring account = CurrentAccountName();
-    m_log.Write(L"SeriesClean " SERIESCLEAN_VERSION_TEXT_W L" started: " + std::wstring(GetCommandLineW()));
+    m_log.Write(L"SeriesClean " SERIESCLEAN_VERSION_TEXT L" started: " + std::wstring(GetCommandLineW()));
     m_log.Write(L"account: " + (account.empty() ? std::wstring(L"(unknown)") : account));
     if (IsWow64() == 1) {
         m_log.Write(L"this is the 32-bit build, which does not run on 64-bit Windows; nothing was read "
