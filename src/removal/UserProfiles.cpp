@@ -185,9 +185,8 @@ CUserHive::~CUserHive()
 
 CUserHive::State CUserHive::Open(const UserProfile& profile, REGSAM access)
 {
-    const LONG closed = Close();
-    if (closed != ERROR_SUCCESS)
-        return Fail(closed);
+    if (!Close())
+        return m_state;
     m_registryName = L"HKEY_USERS\\" + profile.m_sid;
     const std::wstring folder = GetLocalFolderPath(profile.m_folder);
     if (profile.m_sid.empty() || profile.m_sid.find(L'\\') != std::wstring::npos || folder.empty())
@@ -231,21 +230,20 @@ CUserHive::State CUserHive::Open(const UserProfile& profile, REGSAM access)
     return m_state = State::LoadedByUs;
 }
 
-LONG CUserHive::Close()
+bool CUserHive::Close()
 {
     m_root.Close();
     if (!m_mountName.empty()) {
         const LONG result = UnloadUserHive(m_mountName);
         if (result != ERROR_SUCCESS) {
-            // Still loaded: the next Close, or the end of the object, tries again.
             Fail(result);
-            return result;
+            return false;
         }
         m_mountName.clear();
     }
     m_state = State::Closed;
     m_nError = ERROR_SUCCESS;
-    return ERROR_SUCCESS;
+    return true;
 }
 
 CUserHive::State CUserHive::Fail(LONG error)

@@ -64,11 +64,12 @@ public:
 
     // Closes the root key and unloads a hive the object loaded. Every key the caller opened below
     // Root must be closed first: Windows refuses to unload a hive with a handle open into it.
-    // ERROR_SUCCESS, or the error of the unload (the hive then stays loaded).
-    [[nodiscard]] LONG Close();
+    // False when the unload failed: the hive then stays loaded, the state is Failed with the
+    // unload's error, and the next Close or the end of the object tries again.
+    [[nodiscard]] bool Close();
 
     State GetState() const { return m_state; }
-    // The Windows error of a Failed open; ERROR_SUCCESS otherwise.
+    // The Windows error of a Failed open or close; ERROR_SUCCESS otherwise.
     LONG GetError() const { return m_nError; }
     // The hive's root key while Loaded or LoadedByUs; null otherwise.
     HKEY Root() const { return m_root.Get(); }

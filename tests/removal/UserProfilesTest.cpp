@@ -162,7 +162,7 @@ TEST(UserHiveTest, AnNtuserDatIsLoadedForTheOwnersLifetimeOnly)
 
     CUserHive again;
     ASSERT_EQ(again.Open({kAliceSid, profile.Path()}), CUserHive::State::LoadedByUs);
-    EXPECT_EQ(again.Close(), ERROR_SUCCESS);
+    EXPECT_TRUE(again.Close());
     EXPECT_EQ(again.GetState(), CUserHive::State::Closed);
     EXPECT_EQ(again.Root(), nullptr);
     EXPECT_EQ(fixture::SubKeyNames(HKEY_USERS), before);
