@@ -70,6 +70,25 @@ bool GetFinalPath(HANDLE handle, std::wstring& path)
     return true;
 }
 
+bool GetFullPath(const std::wstring& path, std::wstring& full)
+{
+    DWORD size = MAX_PATH;
+    std::wstring buffer;
+    for (;;) {
+        buffer.assign(size, L'\0');
+        const DWORD length = GetFullPathNameW(path.c_str(), size, buffer.data(), nullptr);
+        if (length == 0)
+            return false;
+        if (length < size) {
+            buffer.resize(length);
+            break;
+        }
+        size = length;
+    }
+    full = buffer;
+    return true;
+}
+
 bool GetKnownFolderPath(REFKNOWNFOLDERID id, std::wstring& path)
 {
     TaskMemText text;

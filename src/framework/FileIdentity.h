@@ -48,6 +48,9 @@ struct FileIdentity
 // prefix ("\\?\UNC\server\share" as "\\server\share"). False when the platform gives none.
 [[nodiscard]] bool GetFinalPath(HANDLE handle, std::wstring& path);
 
+// GetFullPathNameW: the absolute form of path, with ".", ".." and "/" resolved.
+[[nodiscard]] bool GetFullPath(const std::wstring& path, std::wstring& full);
+
 // SHGetKnownFolderPath without creating the folder. False when the folder is not defined here.
 [[nodiscard]] bool GetKnownFolderPath(REFKNOWNFOLDERID id, std::wstring& path);
 

@@ -1,15 +1,82 @@
 #include "framework/Registry.h"
 
+#include "framework/Handles.h"
 #include "framework/Text.h"
 
 #include <vector>
 
 namespace win32 {
 
+namespace {
+
+// The backup and restore privileges on the calling thread while the object lives. The thread
+// wears a duplicate of the token it acts with (its own when it impersonates, else the process's)
+// with both enabled, and gets its previous token, or none, back at the end.
+class BackupRestorePrivileges
+{
+public:
+    BackupRestorePrivileges() : m_nError(Wear()) {}
+    ~BackupRestorePrivileges()
+    {
+        if (m_nError == ERROR_SUCCESS)
+            SetThreadToken(nullptr, m_previous.Get());
+    }
+    BackupRestorePrivileges(const BackupRestorePrivileges&) = delete;
+    BackupRestorePrivileges& operator=(const BackupRestorePrivileges&) = delete;
+
+    // ERROR_SUCCESS, or why the privileges could not be put on.
+    LONG Error() const { return m_nError; }
+
+private:
+    LONG Wear()
+    {
+        HANDLE handle = nullptr;
+        KernelHandle process;
+        if (OpenThreadToken(GetCurrentThread(), TOKEN_DUPLICATE | TOKEN_IMPERSONATE, TRUE, &handle))
+            m_previous.Reset(handle);
+        else if (GetLastError() == ERROR_NO_TOKEN &&
+                 OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE, &handle))
+            process.Reset(handle);
+        else
+            return static_cast<LONG>(GetLastError());
+        if (!DuplicateTokenEx(m_previous.IsValid() ? m_previous.Get() : process.Get(),
+                              TOKEN_QUERY | TOKEN_IMPERSONATE | TOKEN_ADJUST_PRIVILEGES, nullptr,
+                              SecurityImpersonation, TokenImpersonation, &handle))
+            return static_cast<LONG>(GetLastError());
+        const KernelHandle copy(handle);
+        if (!Enable(copy.Get(), L"SeBackupPrivilege") || !Enable(copy.Get(), L"SeRestorePrivilege") ||
+            !SetThreadToken(nullptr, copy.Get()))
+            return static_cast<LONG>(GetLastError());
+        return ERROR_SUCCESS;
+    }
+
+    // A token that lacks the privilege is no failure here: the registry call then says what the
+    // caller may not do.
+    static bool Enable(HANDLE token, const wchar_t* name)
+    {
+        TOKEN_PRIVILEGES privileges = {};
+        privileges.PrivilegeCount = 1;
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        return LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid) &&
+               AdjustTokenPrivileges(token, FALSE, &privileges, sizeof(privileges), nullptr, nullptr);
+    }
+
+    KernelHandle m_previous;
+    LONG m_nError;
+};
+
+} // namespace
+
 LONG RegKey::Open(HKEY root, const CString& path, REGSAM access)
 {
     Close();
     return RegOpenKeyExW(root, Widen(path).c_str(), 0, access, &m_hKey);
+}
+
+LONG RegKey::Open(HKEY root, const std::wstring& path, REGSAM access)
+{
+    Close();
+    return RegOpenKeyExW(root, path.c_str(), 0, access, &m_hKey);
 }
 
 void RegKey::Close()
@@ -52,6 +119,41 @@ LONG RegKey::QueryAnsiValue(const CString& name, DWORD capacity, CString& text) 
     return ERROR_SUCCESS;
 }
 
+LONG RegKey::QueryString(const std::wstring& name, std::wstring& text, bool& expandable) const
+{
+    DWORD type = 0;
+    DWORD size = 0;
+    LONG result = RegQueryValueExW(m_hKey, name.c_str(), nullptr, &type, nullptr, &size);
+    // The value may grow between the two calls.
+    std::vector<wchar_t> data;
+    while (result == ERROR_SUCCESS || result == ERROR_MORE_DATA) {
+        data.assign(size / sizeof(wchar_t) + 1, L'\0');
+        result = RegQueryValueExW(m_hKey, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                                  &size);
+        if (result == ERROR_SUCCESS)
+            break;
+    }
+    if (result != ERROR_SUCCESS)
+        return result;
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
+        return ERROR_UNSUPPORTED_TYPE;
+    text.assign(data.data(), size / sizeof(wchar_t));
+    text.resize(wcsnlen(text.c_str(), text.size()));
+    expandable = type == REG_EXPAND_SZ;
+    return ERROR_SUCCESS;
+}
+
+LONG RegKey::EnumKeyName(DWORD index, std::wstring& name) const
+{
+    // A key name has at most 255 characters.
+    wchar_t buffer[256] = {};
+    DWORD length = ARRAYSIZE(buffer);
+    const LONG result = RegEnumKeyExW(m_hKey, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+    if (result == ERROR_SUCCESS)
+        name.assign(buffer, length);
+    return result;
+}
+
 LONG DeleteKeyTree(HKEY root, const CString& path, REGSAM view)
 {
     const std::wstring name = Widen(path);
@@ -67,6 +169,41 @@ LONG DeleteKeyTree(HKEY root, const CString& path, REGSAM view)
             return result;
     }
     return RegDeleteKeyExW(root, name.c_str(), view, 0);
+}
+
+bool ExpandEnvironment(const std::wstring& text, std::wstring& expanded)
+{
+    DWORD size = static_cast<DWORD>(text.size()) + 1;
+    std::wstring buffer;
+    for (;;) {
+        buffer.assign(size, L'\0');
+        const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), buffer.data(), size);
+        if (needed == 0)
+            return false;
+        if (needed <= size) {
+            buffer.resize(needed - 1);
+            break;
+        }
+        size = needed;
+    }
+    expanded = buffer;
+    return true;
+}
+
+LONG LoadHive(HKEY root, const std::wstring& name, const std::wstring& file)
+{
+    const BackupRestorePrivileges privileges;
+    if (privileges.Error() != ERROR_SUCCESS)
+        return privileges.Error();
+    return RegLoadKeyW(root, name.c_str(), file.c_str());
+}
+
+LONG UnloadHive(HKEY root, const std::wstring& name)
+{
+    const BackupRestorePrivileges privileges;
+    if (privileges.Error() != ERROR_SUCCESS)
+        return privileges.Error();
+    return RegUnLoadKeyW(root, name.c_str());
 }
 
 } // namespace win32

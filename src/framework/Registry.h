@@ -1,10 +1,13 @@
 // Registry access through the text boundary: key paths and value names are code page 932 texts,
-// the W functions do the work.
+// the W functions do the work. Keys and data that other software wrote about users (profile
+// folders, SIDs) are read in UTF-16 instead: a user's name need not fit code page 932.
 #pragma once
 
 #include "framework/String.h"
 
 #include <windows.h>
+
+#include <string>
 
 namespace win32 {
 
@@ -18,6 +21,7 @@ public:
 
     // RegOpenKeyEx with options 0; the result is the Win32 error code.
     [[nodiscard]] LONG Open(HKEY root, const CString& path, REGSAM access);
+    [[nodiscard]] LONG Open(HKEY root, const std::wstring& path, REGSAM access);
     void Close();
     HKEY Get() const { return m_hKey; }
 
@@ -29,6 +33,13 @@ public:
     // zero.
     [[nodiscard]] LONG QueryAnsiValue(const CString& name, DWORD capacity, CString& text) const;
 
+    // A REG_SZ or REG_EXPAND_SZ value up to its first zero, not expanded; expandable tells which.
+    // ERROR_UNSUPPORTED_TYPE for data of any other type.
+    [[nodiscard]] LONG QueryString(const std::wstring& name, std::wstring& text, bool& expandable) const;
+
+    // The name of the sub-key at index; ERROR_NO_MORE_ITEMS past the last.
+    [[nodiscard]] LONG EnumKeyName(DWORD index, std::wstring& name) const;
+
 private:
     HKEY m_hKey = nullptr;
 };
@@ -37,5 +48,16 @@ private:
 // or KEY_WOW64_64KEY). SHDeleteKey takes no view: a 64-bit process would delete the 64-bit view's key
 // of that name instead. The result is the Win32 error code.
 [[nodiscard]] LONG DeleteKeyTree(HKEY root, const CString& path, REGSAM view = 0);
+
+// ExpandEnvironmentStringsW with the process's environment; false when it fails. A variable that
+// is not set stays as written.
+[[nodiscard]] bool ExpandEnvironment(const std::wstring& text, std::wstring& expanded);
+
+// RegLoadKeyW of a hive file as root\name, and RegUnLoadKeyW of it. Both need the backup and
+// restore privileges: they are enabled on a copy of the caller's token that the calling thread
+// wears for the call only, so the process token, and what other threads may open with backup
+// semantics meanwhile, never changes. The result is the Win32 error code.
+[[nodiscard]] LONG LoadHive(HKEY root, const std::wstring& name, const std::wstring& file);
+[[nodiscard]] LONG UnloadHive(HKEY root, const std::wstring& name);
 
 } // namespace win32

@@ -1,6 +1,7 @@
 #include "removal/PathOps.h"
 
 #include "framework/FileFind.h"
+#include "framework/FileIdentity.h"
 #include "framework/Text.h"
 
 namespace {
@@ -53,6 +54,12 @@ bool HasOnlyPlainComponents(const CString& full)
             return true;
         start = slash + 1;
     }
+}
+
+bool StartsWithDrive(const std::wstring& path)
+{
+    return path.size() >= 3 && path[0] < 0x80 && IsAsciiLetter(static_cast<char>(path[0])) &&
+           path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
 }
 
 } // namespace
@@ -165,5 +172,15 @@ CString GetLocalFullPath(CString strPath)
     if (!StartsWithDrive(full) || full.GetAt(2) != '\\' || full.Find('/') >= 0 ||
         HasForbiddenCharacter(full) || !HasOnlyPlainComponents(full))
         return CString();
+    return full;
+}
+
+std::wstring GetLocalFolderPath(const std::wstring& path)
+{
+    std::wstring full;
+    if (!StartsWithDrive(path) || !win32::GetFullPath(path, full) || !StartsWithDrive(full))
+        return std::wstring();
+    while (full.size() > 3 && full.back() == L'\\')
+        full.pop_back();
     return full;
 }

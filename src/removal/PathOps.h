@@ -4,6 +4,8 @@
 
 #include "framework/String.h"
 
+#include <string>
+
 // Searches the tree under strRoot (strRoot included), depth first in listing order, for a folder
 // that holds a file named strFileName. 1 with that folder in strFolder; 0 otherwise, strFolder
 // untouched. A folder is tested when its first file comes up; links are never entered.
@@ -32,3 +34,9 @@ CString GetOnDiskPath(CString strPath);
 // (":" after the drive), a control character, or a component that stays ".", ".." or ends in a dot
 // or a blank after the normalisation.
 CString GetLocalFullPath(CString strPath);
+
+// A folder path that other software wrote, in UTF-16 (a user's folder need not fit code page 932),
+// in the form the protected folders are compared in: as GetFullPathNameW gives it, without a
+// trailing backslash but on a drive root. Empty unless it is an absolute local drive path
+// ("X:\..." or "X:/...").
+std::wstring GetLocalFolderPath(const std::wstring& path);

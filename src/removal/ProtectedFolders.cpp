@@ -1,12 +1,23 @@
 #include "removal/ProtectedFolders.h"
 
 #include "framework/FileSystem.h"
+#include "framework/Registry.h"
 #include "framework/Text.h"
 #include "removal/PathOps.h"
+#include "removal/UserProfiles.h"
 
 #include <knownfolders.h>
 
 namespace {
+
+const wchar_t kCurrentVersion[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+
+// A 32-bit process on 64-bit Windows gets no path for FOLDERID_ProgramFilesX64 and
+// FOLDERID_ProgramFilesCommonX64; the 64-bit view of these values names them in every build.
+const wchar_t* const kProgramFilesValues[] = {
+    L"ProgramFilesDir", L"ProgramW6432Dir", L"ProgramFilesDir (x86)",
+    L"CommonFilesDir",  L"CommonW6432Dir",  L"CommonFilesDir (x86)",
+};
 
 const KNOWNFOLDERID* const kProtectedFolders[] = {
     &FOLDERID_Windows,
@@ -79,6 +90,37 @@ std::wstring ParentOf(const std::wstring& path)
     return slash == 2 && path[1] == L':' ? path.substr(0, 3) : path.substr(0, slash);
 }
 
+// path is folder, or lies inside it; both in the normalised form.
+bool IsSameOrBelow(const std::wstring& path, const std::wstring& folder)
+{
+    if (folder.empty())
+        return false;
+    if (path.size() == folder.size())
+        return EqualIgnoringCase(path, folder);
+    const size_t length = folder.back() == L'\\' ? folder.size() - 1 : folder.size();
+    return path.size() > length && path[length] == L'\\' &&
+           EqualIgnoringCase(path.substr(0, length), folder.substr(0, length));
+}
+
+// The "\\?\" form of a drive path, which lifts the MAX_PATH limit for a deep target.
+std::wstring LongForm(const std::wstring& path)
+{
+    return path.size() >= 2 && path[1] == L':' ? L"\\\\?\\" + path : path;
+}
+
+// A folder that a registry value names, normalised; empty when there is none.
+std::wstring RegistryFolder(const win32::RegKey& key, const wchar_t* name)
+{
+    std::wstring text;
+    bool expandable = false;
+    if (key.QueryString(name, text, expandable) != ERROR_SUCCESS)
+        return std::wstring();
+    std::wstring expanded;
+    if (expandable && !win32::ExpandEnvironment(text, expanded))
+        return std::wstring();
+    return GetLocalFolderPath(expandable ? expanded : text);
+}
+
 std::wstring Folded(const std::wstring& path)
 {
     std::wstring folded = path;
@@ -98,6 +140,86 @@ CProtectedFolders::CProtectedFolders()
         if (win32::GetKnownFolderPath(*id, path))
             AddWithAncestors(path, visited);
     }
+
+    win32::RegKey currentVersion;
+    if (currentVersion.Open(HKEY_LOCAL_MACHINE, kCurrentVersion, KEY_QUERY_VALUE | KEY_WOW64_64KEY) ==
+        ERROR_SUCCESS) {
+        for (const wchar_t* name : kProgramFilesValues)
+            AddWithAncestors(RegistryFolder(currentVersion, name), visited);
+    }
+
+    std::wstring windows;
+    if (win32::GetKnownFolderPath(FOLDERID_Windows, windows))
+        AddWindowsFolder(windows);
+    wchar_t systemWindows[MAX_PATH] = {};
+    const UINT length = GetSystemWindowsDirectoryW(systemWindows, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        AddWindowsFolder(systemWindows);
+        AddWithAncestors(systemWindows, visited);
+    }
+
+    // Every user's folders, not only those of the account the program runs as.
+    for (const UserProfile& profile : RegisteredProfiles()) {
+        AddWithAncestors(profile.m_folder, visited);
+        for (const std::wstring& folder : ProfileStandardFolders(profile))
+            AddWithAncestors(folder, visited);
+    }
+    const std::wstring defaultProfile = DefaultProfileFolder();
+    if (!defaultProfile.empty()) {
+        AddWithAncestors(defaultProfile, visited);
+        for (const std::wstring& folder : DefaultStandardFolders(defaultProfile))
+            AddWithAncestors(folder, visited);
+    }
+}
+
+// The Windows folder by its text and identity, and by the path the system resolves it to.
+void CProtectedFolders::AddWindowsFolder(const std::wstring& path)
+{
+    const std::wstring folder = GetLocalFolderPath(path);
+    if (folder.empty())
+        return;
+    m_windowsPaths.push_back(folder);
+    win32::KernelHandle handle;
+    if (!win32::OpenForIdentity(folder, handle))
+        return;
+    win32::FileIdentity identity;
+    if (win32::GetIdentity(handle.Get(), identity))
+        m_windowsIdentities.insert(identity);
+    std::wstring finalPath;
+    if (win32::GetFinalPath(handle.Get(), finalPath) && !EqualIgnoringCase(finalPath, folder))
+        m_windowsPaths.push_back(finalPath);
+}
+
+bool CProtectedFolders::IsInWindowsByText(const std::wstring& path) const
+{
+    for (const std::wstring& windows : m_windowsPaths) {
+        if (IsSameOrBelow(path, windows))
+            return true;
+    }
+    return false;
+}
+
+bool CProtectedFolders::LiesInWindows(const std::wstring& path, bool resolve) const
+{
+    for (std::wstring folder = path; !folder.empty(); folder = ParentOf(folder)) {
+        win32::KernelHandle handle;
+        if (win32::OpenForIdentity(LongForm(folder), handle)) {
+            win32::FileIdentity identity;
+            if (win32::GetIdentity(handle.Get(), identity) && m_windowsIdentities.count(identity) != 0)
+                return true;
+            // The deepest folder that exists resolves every link on the way at once: a link to
+            // System32 is not the Windows folder, but where it leads lies inside it.
+            std::wstring finalPath;
+            if (resolve && win32::GetFinalPath(handle.Get(), finalPath) &&
+                !EqualIgnoringCase(finalPath, folder) &&
+                (IsInWindowsByText(finalPath) || LiesInWindows(finalPath, false)))
+                return true;
+            resolve = false;
+        }
+        if (IsRoot(folder))
+            break;
+    }
+    return false;
 }
 
 // Walks up from a protected folder by its text, and from the path the system resolves it to (a
@@ -132,6 +254,8 @@ bool CProtectedFolders::IsProtected(const CString& strPath) const
     if (full.IsEmpty() || full.GetLength() == 3)
         return true;
     const std::wstring target = win32::Widen(full);
+    if (IsInWindowsByText(target))
+        return true;
     for (const std::wstring& folder : m_paths) {
         if (EqualIgnoringCase(folder, target))
             return true;
@@ -139,6 +263,8 @@ bool CProtectedFolders::IsProtected(const CString& strPath) const
             EqualIgnoringCase(folder.substr(0, target.size()), target))
             return true;
     }
+    if (LiesInWindows(target, true))
+        return true;
     win32::KernelHandle handle;
     if (!win32::OpenForIdentity(full, handle))
         return win32::FileAttributes(full) != INVALID_FILE_ATTRIBUTES;

@@ -1,5 +1,8 @@
+#include "catalog/ProductCatalog.h"
 #include "removal/ProtectedFolders.h"
+#include "removal/Survey.h"
 #include "support/Fixtures.h"
+#include "support/InstalledProduct.h"
 
 #include <gtest/gtest.h>
 #include <knownfolders.h>
@@ -32,4 +35,219 @@ TEST(ProtectedFoldersTest, FoldersAboveProtectedOnesAreKnownByIdentityThroughLin
     EXPECT_FALSE(folders.IsProtected(ToCp932(root / L"toplain")));
     EXPECT_FALSE(folders.IsProtected(ToCp932(root / L"missing")));
     EXPECT_FALSE(folders.IsProtected(ToCp932(documents + L"\\SeriesCleanMissing")));
+}
+
+namespace {
+
+const wchar_t kCurrentVersion[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+const wchar_t kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+const wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+const wchar_t kAliceSid[] = L"S-1-5-21-1111-2222-3333-1001";
+const wchar_t kBobSid[] = L"S-1-5-21-1111-2222-3333-1002";
+
+// What the survey makes of an InstallPath: the application folder's target and state.
+struct AppFolderSurvey
+{
+    CString target;
+    PieceState state;
+};
+
+AppFolderSurvey SurveyInstallPath(const std::wstring& installPath)
+{
+    InstalledProduct product(3);
+    product.SetInstallPath(installPath);
+    CProductCatalog catalog;
+    catalog.Fill();
+    RemovalJob job;
+    PieceState states[SLOT_COUNT] = {};
+    SurveyRemoval(catalog.GetEntry(2), job, states);
+    return {job.m_strTarget[SLOT_APP_FOLDER], states[SLOT_APP_FOLDER]};
+}
+
+CString Lower(const std::wstring& path)
+{
+    CString text = ToCp932(path);
+    text.MakeLower();
+    return text;
+}
+
+} // namespace
+
+TEST(ProtectedFoldersTest, NothingInsideTheWindowsFolderIsATargetHoweverItIsSpelled)
+{
+    fixture::TempFolder root;
+    fixture::TempFolder deep(L"C:\\windows\\system32\\drivers\\etc\\SeriesCleanDeep");
+    fixture::MakeFolder(deep / L"a\\b");
+    fixture::MakeDirectoryLink(root / L"system", L"C:\\windows\\system32");
+    // Beside the Windows folder, beginning like it: no part of it.
+    fixture::TempFolder beside(L"C:\\windowsSeriesClean");
+    wchar_t shortName[MAX_PATH] = {};
+    ASSERT_NE(GetShortPathNameW(L"C:\\windows\\globalization", shortName, MAX_PATH), 0u);
+    ASSERT_STRNE(shortName, L"C:\\windows\\globalization");
+
+    const CProtectedFolders folders;
+    for (const std::wstring& path : {
+             std::wstring(L"C:\\Windows\\System32\\drivers"),
+             std::wstring(L"C:\\Windows\\System32\\drivers\\etc"),
+             std::wstring(L"C:\\WINDOWS\\SYSTEM32\\DRIVERS\\ETC"),
+             std::wstring(L"C:\\Windows\\System32\\..\\System32\\drivers\\."),
+             std::wstring(L"C:\\sctest\\..\\Windows\\System32\\drivers\\etc"),
+             deep / L"a\\b",
+             root / L"system\\drivers\\etc",
+             root / L"system\\SeriesCleanMissing",
+             std::wstring(shortName),
+             std::wstring(L"C:\\Windows\\Sysnative"),
+             std::wstring(L"C:\\Windows\\Sysnative\\drivers\\etc"),
+             std::wstring(L"C:\\Windows\\SeriesCleanMissing\\deeper"),
+         })
+        EXPECT_TRUE(folders.IsProtected(ToCp932(path))) << ToCp932(path).GetString();
+    EXPECT_FALSE(folders.IsProtected(ToCp932(beside.Path())));
+    EXPECT_FALSE(folders.IsProtected(ToCp932(root.Path())));
+}
+
+TEST(ProtectedFoldersTest, AnInstallPathInsideTheWindowsFolderIsRefused)
+{
+    fixture::TempFolder root;
+    fixture::TempFolder pc(L"C:\\windows\\system32\\drivers\\etc\\PC");
+    fixture::MakeFile(pc / L"atlas.sys");
+    fixture::MakeDirectoryLink(root / L"system", L"C:\\windows\\system32");
+    for (const std::wstring& path : {pc.Path(), root / L"system\\drivers\\etc\\PC"}) {
+        const AppFolderSurvey survey = SurveyInstallPath(path);
+        EXPECT_EQ(survey.state, PieceState::Protected) << ToCp932(path).GetString();
+    }
+    EXPECT_TRUE(fixture::Exists(pc / L"atlas.sys"));
+}
+
+TEST(ProtectedFoldersTest, APcFolderInProgramFilesOrCommonFilesStandsOnlyForItself)
+{
+    for (const wchar_t* folder :
+         {L"C:\\Program Files", L"C:\\Program Files (x86)", L"C:\\Program Files\\Common Files",
+          L"C:\\Program Files (x86)\\Common Files"}) {
+        const fixture::TempFolder pc(std::wstring(folder) + L"\\PC");
+        fixture::MakeFile(pc / L"atlas.exe");
+        const AppFolderSurvey survey = SurveyInstallPath(pc.Path());
+        EXPECT_EQ(survey.target, Lower(pc.Path()));
+        EXPECT_EQ(survey.state, PieceState::Found) << ToCp932(pc.Path()).GetString();
+    }
+}
+
+namespace {
+
+struct ProgramFilesValue
+{
+    const wchar_t* name;
+    DWORD type;
+};
+
+class ProgramFilesValueTest : public testing::TestWithParam<ProgramFilesValue>
+{
+};
+
+void PrintTo(const ProgramFilesValue& value, std::ostream* os)
+{
+    *os << ToCp932(value.name).GetString();
+}
+
+} // namespace
+
+// A 32-bit build on 64-bit Windows has no known folder for the 64-bit Program Files and Common
+// Files folders: the registry's 64-bit view names them.
+TEST_P(ProgramFilesValueTest, NamesAProtectedFolder)
+{
+    fixture::TempFolder root;
+    const std::wstring programs = root / L"Programs";
+    fixture::MakeFile(programs + L"\\PC\\atlas.exe");
+    EXPECT_EQ(SurveyInstallPath(programs + L"\\PC").target, Lower(programs)) << "an ordinary folder";
+
+    const std::wstring value =
+        GetParam().type == REG_EXPAND_SZ ? L"%SystemDrive%" + programs.substr(2) : programs;
+    const fixture::ScopedValue scoped(HKEY_LOCAL_MACHINE, kCurrentVersion, GetParam().name, GetParam().type,
+                                      value);
+    const AppFolderSurvey survey = SurveyInstallPath(programs + L"\\PC");
+    EXPECT_EQ(survey.target, Lower(programs + L"\\PC"));
+    EXPECT_EQ(survey.state, PieceState::Found);
+    EXPECT_TRUE(IsProtectedFolder(ToCp932(programs)));
+}
+
+// Wine's shell reads ProgramFilesDir, CommonFilesDir and their "(x86)" forms for its known
+// folders, so only these two tell the registry's word from the shell's here.
+INSTANTIATE_TEST_SUITE_P(Values, ProgramFilesValueTest,
+                         testing::Values(ProgramFilesValue{L"ProgramW6432Dir", REG_EXPAND_SZ},
+                                         ProgramFilesValue{L"CommonW6432Dir", REG_SZ}),
+                         [](const testing::TestParamInfo<ProgramFilesValue>& info) {
+                             return ToCp932(info.param.name).GetString();
+                         });
+
+TEST(ProtectedFoldersTest, EveryRegisteredProfileIsProtectedWithItsStandardFolders)
+{
+    const fixture::TempFolder alice(L"C:\\users\\alice");
+    fixture::MakeFile(alice / L"Documents\\PC\\atlas.exe");
+    fixture::MakeFolder(alice / L"AppData\\LocalLow");
+    fixture::MakeFolder(alice / L"Games");
+    fixture::TempFolder root;
+    fixture::MakeFolder(root / L"service\\AppData\\Local");
+    EXPECT_EQ(SurveyInstallPath(alice / L"Documents\\PC").target, Lower(alice / L"Documents"))
+        << "not yet a profile";
+
+    const fixture::ProfileEntry entry(kAliceSid, L"%SystemDrive%\\users\\alice", REG_EXPAND_SZ);
+    const fixture::ProfileEntry service(L"S-1-5-80-1-2-3-4-5", root / L"service", REG_SZ);
+    const AppFolderSurvey survey = SurveyInstallPath(alice / L"Documents\\PC");
+    EXPECT_EQ(survey.target, Lower(alice / L"Documents\\PC"));
+    EXPECT_EQ(survey.state, PieceState::Found);
+
+    const CProtectedFolders folders;
+    for (const std::wstring& path :
+         {alice.Path(), alice / L"Documents", alice / L"AppData", alice / L"AppData\\LocalLow",
+          root / L"service", root / L"service\\AppData\\Local"})
+        EXPECT_TRUE(folders.IsProtected(ToCp932(path))) << ToCp932(path).GetString();
+    EXPECT_FALSE(folders.IsProtected(ToCp932(alice / L"Games")));
+}
+
+TEST(ProtectedFoldersTest, ALoggedOnUsersShellFoldersAreReadFromTheirOwnHive)
+{
+    fixture::TempFolder root;
+    const std::wstring bob = root / L"bob";
+    const std::wstring documents = bob + L"\\Unusual\\Docs";
+    fixture::MakeFile(documents + L"\\PC\\atlas.exe");
+    // Where %USERPROFILE% of the caller, not Bob's, would put them.
+    const fixture::TempFolder callers(L"C:\\users\\root\\Unusual");
+    fixture::MakeFolder(callers / L"Docs");
+    const fixture::ProfileEntry entry(kBobSid, bob, REG_SZ);
+    EXPECT_EQ(SurveyInstallPath(documents + L"\\PC").target, Lower(documents)) << "no hive loaded";
+
+    const std::wstring source = L"Software\\SeriesCleanHiveSource";
+    fixture::SetExpandString(HKEY_CURRENT_USER, source + L"\\" + kShellFolders, L"Personal",
+                             L"%USERPROFILE%\\Unusual\\Docs");
+    ASSERT_TRUE(fixture::SaveHive(HKEY_CURRENT_USER, source, root / L"bob.dat"));
+    fixture::DeleteKey(HKEY_CURRENT_USER, source);
+    const fixture::LoadedHive hive(kBobSid, root / L"bob.dat");
+
+    const AppFolderSurvey survey = SurveyInstallPath(documents + L"\\PC");
+    EXPECT_EQ(survey.target, Lower(documents + L"\\PC"));
+    EXPECT_EQ(survey.state, PieceState::Found);
+    const CProtectedFolders folders;
+    EXPECT_TRUE(folders.IsProtected(ToCp932(bob + L"\\Unusual")));
+    EXPECT_FALSE(folders.IsProtected(ToCp932(callers / L"Docs")));
+}
+
+TEST(ProtectedFoldersTest, TheDefaultProfileIsProtectedWithItsStandardFolders)
+{
+    // Wine has no C:\users\Default; ProfilesDirectory says where it would be.
+    const fixture::TempFolder standard(L"C:\\users\\Default");
+    fixture::MakeFile(standard / L"Documents\\PC\\atlas.exe");
+    fixture::MakeFolder(standard / L"AppData\\LocalLow");
+    AppFolderSurvey survey = SurveyInstallPath(standard / L"Documents\\PC");
+    EXPECT_EQ(survey.target, Lower(standard / L"Documents\\PC"));
+    EXPECT_EQ(survey.state, PieceState::Found);
+    EXPECT_TRUE(IsProtectedFolder(ToCp932(standard / L"AppData\\LocalLow")));
+    EXPECT_TRUE(IsProtectedFolder(ToCp932(standard.Path())));
+
+    fixture::TempFolder root;
+    const std::wstring moved = root / L"DefaultProfile";
+    fixture::MakeFile(moved + L"\\Desktop\\PC\\atlas.lnk");
+    const fixture::ScopedValue value(HKEY_LOCAL_MACHINE, kProfileList, L"Default", REG_EXPAND_SZ,
+                                     L"%SystemDrive%" + moved.substr(2));
+    survey = SurveyInstallPath(moved + L"\\Desktop\\PC");
+    EXPECT_EQ(survey.target, Lower(moved + L"\\Desktop\\PC"));
+    EXPECT_TRUE(IsProtectedFolder(ToCp932(moved)));
 }

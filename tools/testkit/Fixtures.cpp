@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace fixture {
@@ -62,6 +63,46 @@ std::wstring UnixPath(const std::wstring& path)
     return result;
 }
 
+const wchar_t kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+
+// The backup and restore privileges on the process token while the object lives, as they were
+// before at the end.
+class HivePrivileges
+{
+public:
+    HivePrivileges()
+    {
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &m_token))
+            return;
+        Privileges wanted = {2, {}};
+        LookupPrivilegeValueW(nullptr, L"SeBackupPrivilege", &wanted.privileges[0].Luid);
+        LookupPrivilegeValueW(nullptr, L"SeRestorePrivilege", &wanted.privileges[1].Luid);
+        wanted.privileges[0].Attributes = wanted.privileges[1].Attributes = SE_PRIVILEGE_ENABLED;
+        DWORD size = sizeof(m_previous);
+        AdjustTokenPrivileges(m_token, FALSE, reinterpret_cast<TOKEN_PRIVILEGES*>(&wanted), sizeof(wanted),
+                              reinterpret_cast<TOKEN_PRIVILEGES*>(&m_previous), &size);
+    }
+    ~HivePrivileges()
+    {
+        if (!m_token)
+            return;
+        AdjustTokenPrivileges(m_token, FALSE, reinterpret_cast<TOKEN_PRIVILEGES*>(&m_previous), 0, nullptr,
+                              nullptr);
+        CloseHandle(m_token);
+    }
+    HivePrivileges(const HivePrivileges&) = delete;
+    HivePrivileges& operator=(const HivePrivileges&) = delete;
+
+private:
+    struct Privileges
+    {
+        DWORD count;
+        LUID_AND_ATTRIBUTES privileges[2];
+    };
+    HANDLE m_token = nullptr;
+    Privileges m_previous = {};
+};
+
 } // namespace
 
 std::wstring FromCodePage932(const std::string& bytes)
@@ -91,6 +132,13 @@ bool SetString(HKEY root, const std::wstring& key, const std::wstring& name, con
                REGSAM view)
 {
     return WriteValue(root, key, name, REG_SZ, value.c_str(),
+                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)), view);
+}
+
+bool SetExpandString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value,
+                     REGSAM view)
+{
+    return WriteValue(root, key, name, REG_EXPAND_SZ, value.c_str(),
                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)), view);
 }
 
@@ -137,6 +185,132 @@ void DeleteKey(HKEY root, const std::wstring& key, REGSAM view)
     RegDeleteTreeW(h, nullptr);
     RegCloseKey(h);
     RegDeleteKeyExW(root, key.c_str(), view, 0);
+}
+
+std::vector<std::wstring> SubKeyNames(HKEY root, const std::wstring& key)
+{
+    std::vector<std::wstring> names;
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(root, key.empty() ? nullptr : key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return names;
+    wchar_t name[256];
+    DWORD length = ARRAYSIZE(name);
+    for (DWORD i = 0; RegEnumKeyExW(h, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = ARRAYSIZE(name))
+        names.emplace_back(name, length);
+    RegCloseKey(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+ScopedValue::ScopedValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
+                         const std::wstring& text)
+    : m_root(root), m_key(key), m_name(name)
+{
+    DWORD size = 0;
+    if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &m_dwOldType, nullptr,
+                     &size) == ERROR_SUCCESS) {
+        m_oldData.resize(size);
+        m_bHadValue = RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &m_dwOldType,
+                                   m_oldData.data(), &size) == ERROR_SUCCESS;
+        m_oldData.resize(size);
+    }
+    WriteValue(root, key, name, type, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+ScopedValue::~ScopedValue()
+{
+    if (m_bHadValue)
+        WriteValue(m_root, m_key, m_name, m_dwOldType, m_oldData.data(),
+                   static_cast<DWORD>(m_oldData.size()));
+    else
+        RegDeleteKeyValueW(m_root, m_key.c_str(), m_name.c_str());
+}
+
+ProfileEntry::ProfileEntry(const std::wstring& sid, const std::wstring& imagePath, DWORD type) : m_sid(sid)
+{
+    DeleteKey(HKEY_LOCAL_MACHINE, Key());
+    if (type == REG_NONE)
+        CreateKey(HKEY_LOCAL_MACHINE, Key());
+    else
+        WriteValue(HKEY_LOCAL_MACHINE, Key(), L"ProfileImagePath", type, imagePath.c_str(),
+                   static_cast<DWORD>((imagePath.size() + 1) * sizeof(wchar_t)));
+}
+
+ProfileEntry::~ProfileEntry()
+{
+    DeleteKey(HKEY_LOCAL_MACHINE, Key());
+}
+
+std::wstring ProfileEntry::Key() const
+{
+    return std::wstring(kProfileList) + L"\\" + m_sid;
+}
+
+bool SaveHive(HKEY root, const std::wstring& key, const std::wstring& file)
+{
+    HKEY h = nullptr;
+    LONG r = RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h);
+    if (r != ERROR_SUCCESS)
+        return Fail(L"cannot open " + key + L" to save it", static_cast<DWORD>(r));
+    // Windows refuses to replace a file; Wine writes over it.
+    DeleteFileW(file.c_str());
+    {
+        const HivePrivileges privileges;
+        r = RegSaveKeyW(h, file.c_str(), nullptr);
+    }
+    RegCloseKey(h);
+    return r == ERROR_SUCCESS || Fail(L"cannot save " + key + L" to " + file, static_cast<DWORD>(r));
+}
+
+LoadedHive::LoadedHive(const std::wstring& name, const std::wstring& file) : m_name(name)
+{
+    const HivePrivileges privileges;
+    const LONG r = RegLoadKeyW(HKEY_USERS, name.c_str(), file.c_str());
+    m_bLoaded = r == ERROR_SUCCESS ||
+                Fail(L"cannot load " + file + L" as HKEY_USERS\\" + name, static_cast<DWORD>(r));
+}
+
+LoadedHive::~LoadedHive()
+{
+    if (!m_bLoaded)
+        return;
+    const HivePrivileges privileges;
+    const LONG r = RegUnLoadKeyW(HKEY_USERS, m_name.c_str());
+    if (r != ERROR_SUCCESS)
+        Fail(L"cannot unload HKEY_USERS\\" + m_name, static_cast<DWORD>(r));
+}
+
+bool ProcessPrivilegeEnabled(const wchar_t* name)
+{
+    HANDLE token = nullptr;
+    LUID luid = {};
+    if (!LookupPrivilegeValueW(nullptr, name, &luid) ||
+        !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenPrivileges, nullptr, 0, &size);
+    std::vector<ULONG_PTR> buffer(size / sizeof(ULONG_PTR) + 1);
+    bool enabled = false;
+    if (GetTokenInformation(token, TokenPrivileges, buffer.data(), size, &size)) {
+        const auto* privileges = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+        for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
+            const LUID_AND_ATTRIBUTES& p = privileges->Privileges[i];
+            if (p.Luid.LowPart == luid.LowPart && p.Luid.HighPart == luid.HighPart)
+                enabled = (p.Attributes & SE_PRIVILEGE_ENABLED) != 0;
+        }
+    }
+    CloseHandle(token);
+    return enabled;
+}
+
+bool ThreadHasToken()
+{
+    HANDLE token = nullptr;
+    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token))
+        return false;
+    CloseHandle(token);
+    return true;
 }
 
 std::wstring LongPath(const std::wstring& path)
@@ -275,9 +449,20 @@ TempFolder::TempFolder()
     MakeFolder(m_path);
 }
 
+TempFolder::TempFolder(std::wstring path) : m_path(std::move(path))
+{
+    if (Exists(m_path)) {
+        Fail(L"the folder " + m_path + L" is there already: it is left alone", 0);
+        m_bOwned = false;
+        return;
+    }
+    MakeFolder(m_path);
+}
+
 TempFolder::~TempFolder()
 {
-    RemoveEverything(m_path);
+    if (m_bOwned)
+        RemoveEverything(m_path);
 }
 
 void RemoveEverything(const std::wstring& path)

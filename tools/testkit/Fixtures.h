@@ -23,11 +23,75 @@ void SetFailureHandler(FailureHandler handler);
 // Registry keys in the view given (0, KEY_WOW64_32KEY or KEY_WOW64_64KEY).
 bool SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value,
                REGSAM view = 0);
+bool SetExpandString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value,
+                     REGSAM view = 0);
 bool SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value, REGSAM view = 0);
 bool CreateKey(HKEY root, const std::wstring& key, REGSAM view = 0);
 bool KeyExists(HKEY root, const std::wstring& key, REGSAM view = 0);
 bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name, REGSAM view = 0);
 void DeleteKey(HKEY root, const std::wstring& key, REGSAM view = 0);
+// The names of root\key's sub-keys, sorted.
+std::vector<std::wstring> SubKeyNames(HKEY root, const std::wstring& key = std::wstring());
+
+// A string value (REG_SZ or REG_EXPAND_SZ) set for the object's lifetime; the value it replaced,
+// of whatever type, is put back at the end, or the value is deleted when there was none.
+class ScopedValue
+{
+public:
+    ScopedValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
+                const std::wstring& text);
+    ~ScopedValue();
+    ScopedValue(const ScopedValue&) = delete;
+    ScopedValue& operator=(const ScopedValue&) = delete;
+
+private:
+    HKEY m_root;
+    std::wstring m_key;
+    std::wstring m_name;
+    bool m_bHadValue = false;
+    DWORD m_dwOldType = 0;
+    std::vector<BYTE> m_oldData;
+};
+
+// An entry of HKLM\...\ProfileList for a made-up SID while the object lives: with a ProfileImagePath
+// of this type (REG_SZ or REG_EXPAND_SZ), or none when type is REG_NONE.
+class ProfileEntry
+{
+public:
+    ProfileEntry(const std::wstring& sid, const std::wstring& imagePath, DWORD type = REG_SZ);
+    ~ProfileEntry();
+    ProfileEntry(const ProfileEntry&) = delete;
+    ProfileEntry& operator=(const ProfileEntry&) = delete;
+
+    std::wstring Key() const;
+
+private:
+    std::wstring m_sid;
+};
+
+// Saves root\key with its sub-keys as a hive file (RegSaveKeyW, with the backup privilege), replacing
+// file.
+bool SaveHive(HKEY root, const std::wstring& key, const std::wstring& file);
+
+// A hive file loaded as HKEY_USERS\name while the object lives, as Windows loads a logged-on
+// user's. Wine never writes it back to the file.
+class LoadedHive
+{
+public:
+    LoadedHive(const std::wstring& name, const std::wstring& file);
+    ~LoadedHive();
+    LoadedHive(const LoadedHive&) = delete;
+    LoadedHive& operator=(const LoadedHive&) = delete;
+
+private:
+    std::wstring m_name;
+    bool m_bLoaded = false;
+};
+
+// Whether the process token has the privilege enabled, and whether the calling thread wears a
+// token of its own.
+bool ProcessPrivilegeEnabled(const wchar_t* name);
+bool ThreadHasToken();
 
 bool MakeFolder(const std::wstring& path); // with its missing parents
 bool MakeFile(const std::wstring& path, const std::string& content = "data");
@@ -53,6 +117,10 @@ class TempFolder
 {
 public:
     TempFolder();
+    // A folder at a given place (one the tests' own root cannot stand for, such as a profile
+    // folder under C:\users), made new and removed with its content at the end. One that is there
+    // already is a failure and is left alone.
+    explicit TempFolder(std::wstring path);
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -62,6 +130,7 @@ public:
 
 private:
     std::wstring m_path;
+    bool m_bOwned = true;
 };
 
 // Starts a Unix program, given by its Unix path, without waiting for it: the caller polls for its
