@@ -17,6 +17,7 @@
 #include "framework/Wnd.h"
 #include "removal/FolderTree.h"
 #include "removal/RemovalWorker.h"
+#include "ui/DialogReport.h"
 #include "ui/SeriesCleanDlg.h"
 
 #include <windows.h>

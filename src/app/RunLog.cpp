@@ -27,7 +27,8 @@ bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b)
 std::wstring FullPath(const std::wstring& path)
 {
     std::vector<wchar_t> buffer(32768);
-    const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    const DWORD length =
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
     return length > 0 && length < buffer.size() ? std::wstring(buffer.data(), length) : path;
 }
 
@@ -98,7 +99,8 @@ bool CRunLog::Open(const std::wstring& path, std::wstring& why)
                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
                                          nullptr));
     if (!file.IsValid()) {
-        why = L"the log " + name + L" cannot be opened (Windows error " + std::to_wstring(GetLastError()) + L")";
+        why = L"the log " + name + L" cannot be opened (Windows error " + std::to_wstring(GetLastError()) +
+              L")";
         return false;
     }
     const bool made = GetLastError() != ERROR_ALREADY_EXISTS;

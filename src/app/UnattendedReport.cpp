@@ -83,9 +83,10 @@ void CUnattendedReport::OnPieceStart(const RemovalPiece& piece)
 void CUnattendedReport::OnPieceEnd(const RemovalPiece&, const TreeOutcome& outcome)
 {
     if (!outcome.finished) {
-        const wchar_t* why = outcome.stop == TreeStop::NotSurveyed ? L": it is not what the survey found there"
-                                                                    : L"";
-        m_log.Write(WithError(L"  failed to remove the " + PieceName() + L": " + m_piece + why, outcome.error));
+        const wchar_t* why =
+            outcome.stop == TreeStop::NotSurveyed ? L": it is not what the survey found there" : L"";
+        m_log.Write(
+            WithError(L"  failed to remove the " + PieceName() + L": " + m_piece + why, outcome.error));
         m_bFailed = true;
         return;
     }
@@ -143,7 +144,8 @@ int CUnattendedReport::OnLockedFile(const LockedEntry& entry)
     m_lockedPath.clear();
     std::wstring why;
     if (!MayWaitForRestart(entry, why)) {
-        m_log.Write(L"  in use and left, not deleted at the next restart because " + why + L": " + entry.path);
+        m_log.Write(L"  in use and left, not deleted at the next restart because " + why + L": " +
+                    entry.path);
         m_bFailed = true;
         return IDIGNORE;
     }
@@ -165,8 +167,8 @@ void CUnattendedReport::OnFolderInUse(const LockedEntry& entry)
         win32::IsChangeableByOthers(win32::FileSystemPath(entry.path), win32::kChangeRights)) {
         if (why.empty())
             why = L"someone other than SYSTEM and the administrators may change it";
-        m_log.Write(L"  held open by another program and left, not deleted at the next restart because " + why +
-                    L": " + entry.path);
+        m_log.Write(L"  held open by another program and left, not deleted at the next restart because " +
+                    why + L": " + entry.path);
         m_bFailed = true;
         return;
     }

@@ -273,7 +273,8 @@ void CUnattendedRun::Survey(const InstalledEntry& item, RemovalJob& job, bool lo
         return;
     for (RemovalSlot slot : kRemovalOrder) {
         if (slot != SLOT_CACHE_FOLDER) {
-            m_log.Write(std::wstring(L"  ") + kPieceNames[slot] + L": " + StateText(states[slot], job.m_strTarget[slot]));
+            m_log.Write(std::wstring(L"  ") + kPieceNames[slot] + L": " +
+                        StateText(states[slot], job.m_strTarget[slot]));
             continue;
         }
         for (const ProfilePieces& profile : job.m_profiles)
@@ -302,7 +303,8 @@ bool CUnattendedRun::Purge()
     for (const OpenProfile& open : m_profiles) {
         const RemovalKey key{open.hive->Root(), kSeriesSettingsKey, 0, open.profile.m_sid};
         if (seriesInstalled == 1) {
-            m_log.Write(L"settings key kept, a product of the series is still installed: " + RegistryName(key));
+            m_log.Write(L"settings key kept, a product of the series is still installed: " +
+                        RegistryName(key));
             continue;
         }
         if (!OffersSettingsRemoval(seriesInstalled, key.root)) {

@@ -5,6 +5,8 @@
 
 #include "framework/String.h"
 
+#include <windows.h>
+
 // The product values that GetProductValue and GetUserProductValue read. 6 to 15 are unassigned.
 enum ProductValueId : int
 {

@@ -41,8 +41,9 @@ bool GetIdentity(HANDLE handle, FileIdentity& identity)
 bool GetIdentityNotFollowing(const CString& path, FileIdentity& identity)
 {
     KernelHandle handle(CreateFileW(FileSystemPath(path).c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                    nullptr));
     return handle.IsValid() && GetIdentity(handle.Get(), identity);
 }
 

@@ -201,8 +201,9 @@ DWORD NtFile::MarkForDeletion() const
 DWORD NtFile::MarkForDeletionIgnoringReadOnly() const
 {
     ULONG flags = kDispositionDelete | kDispositionIgnoreReadOnly;
-    if (!SetFileInformationByHandle(m_handle.Get(), static_cast<FILE_INFO_BY_HANDLE_CLASS>(kFileDispositionInfoEx),
-                                    &flags, sizeof(flags)))
+    if (!SetFileInformationByHandle(m_handle.Get(),
+                                    static_cast<FILE_INFO_BY_HANDLE_CLASS>(kFileDispositionInfoEx), &flags,
+                                    sizeof(flags)))
         return GetLastError();
     return 0;
 }
@@ -229,8 +230,8 @@ FolderOpen Classify(const NtFile& folder, DWORD& error)
     return IsLinkReparsePoint(attributes, tag) ? FolderOpen::Link : FolderOpen::Folder;
 }
 
-template <class OpenCall> FolderOpen OpenSharingAware(NtFile& folder, DWORD access, DWORD& error, bool* inUse,
-                                                      OpenCall open)
+template <class OpenCall>
+FolderOpen OpenSharingAware(NtFile& folder, DWORD access, DWORD& error, bool* inUse, OpenCall open)
 {
     if (inUse)
         *inUse = false;
@@ -307,7 +308,8 @@ void DirectoryListing::Keep()
     size_t last = m_offset;
     while (EntryAt(m_shared, last)->NextEntryOffset != 0)
         last += EntryAt(m_shared, last)->NextEntryOffset;
-    const size_t end = last + offsetof(FILE_ID_BOTH_DIR_INFO, FileName) + EntryAt(m_shared, last)->FileNameLength;
+    const size_t end =
+        last + offsetof(FILE_ID_BOTH_DIR_INFO, FileName) + EntryAt(m_shared, last)->FileNameLength;
     m_kept = std::make_unique<unsigned char[]>(end - m_offset);
     std::memcpy(m_kept.get(), m_shared + m_offset, end - m_offset);
     m_offset = 0;

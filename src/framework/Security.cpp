@@ -71,8 +71,8 @@ struct TrustedAccounts
 
     TrustedAccounts()
     {
-        for (const wchar_t* text :
-             {L"S-1-5-18", L"S-1-5-32-544", L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"})
+        for (const wchar_t* text : {L"S-1-5-18", L"S-1-5-32-544",
+                                    L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"})
             sids.push_back(SidFromText(text));
         sids.push_back(ProcessUserSid());
     }
@@ -150,9 +150,9 @@ bool IsChangeableByOthers(HANDLE handle, SE_OBJECT_TYPE type, DWORD rights)
 
 bool IsChangeableByOthers(const std::wstring& path, DWORD rights)
 {
-    KernelHandle handle(CreateFileW(path.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    KernelHandle handle(CreateFileW(
+        path.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     return !handle.IsValid() || IsChangeableByOthers(handle.Get(), SE_FILE_OBJECT, rights);
 }
 
@@ -197,8 +197,8 @@ CAdministratorsLock::CAdministratorsLock(const wchar_t* mutexName, const std::ws
     // An object of that name that this process may not open, or that another account owns.
     m_mutex.Close();
     m_bForeign = true;
-    m_file.Reset(CreateFileW(fallbackFile.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
-                             FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    m_file.Reset(CreateFileW(fallbackFile.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                             OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     m_bHeldElsewhere = !m_file.IsValid() && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 

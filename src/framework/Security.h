@@ -6,6 +6,7 @@
 #include "framework/Handles.h"
 
 #include <windows.h>
+#include <accctrl.h>
 
 #include <string>
 

@@ -121,6 +121,12 @@ std::wstring RegistryFolder(const win32::RegKey& key, const wchar_t* name)
     return GetLocalFolderPath(expandable ? expanded : text);
 }
 
+bool IsLinkPath(const CString& path)
+{
+    const DWORD attributes = win32::FileAttributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 std::wstring Folded(const std::wstring& path)
 {
     std::wstring folded = path;
@@ -250,28 +256,47 @@ void CProtectedFolders::AddWithAncestors(std::wstring path, std::set<std::wstrin
 
 bool CProtectedFolders::IsProtected(const CString& strPath) const
 {
+    return CheckTarget(strPath, nullptr) == Target::Protected;
+}
+
+CProtectedFolders::Target CProtectedFolders::CheckTarget(const CString& strPath, win32::FileIdentity* identity) const
+{
     const CString full = GetLocalFullPath(strPath);
     if (full.IsEmpty() || full.GetLength() == 3)
-        return true;
+        return Target::Protected;
     const std::wstring target = win32::Widen(full);
     if (IsInWindowsByText(target))
-        return true;
+        return Target::Protected;
     for (const std::wstring& folder : m_paths) {
         if (EqualIgnoringCase(folder, target))
-            return true;
+            return Target::Protected;
         if (folder.size() > target.size() && folder[target.size()] == L'\\' &&
             EqualIgnoringCase(folder.substr(0, target.size()), target))
-            return true;
+            return Target::Protected;
     }
     if (LiesInWindows(target, true))
-        return true;
+        return Target::Protected;
+    // One handle answers what the path names; a path that cannot be opened to tell, for any reason
+    // but that it names nothing, is protected.
     win32::KernelHandle handle;
-    if (!win32::OpenForIdentity(full, handle))
-        return win32::FileAttributes(full) != INVALID_FILE_ATTRIBUTES;
-    win32::FileIdentity identity;
-    if (!win32::GetIdentity(handle.Get(), identity))
-        return true;
-    return m_identities.count(identity) != 0;
+    if (!win32::OpenForIdentity(full, handle)) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Target::Absent : Target::Protected;
+    }
+    win32::FileIdentity followed;
+    if (!win32::GetIdentity(handle.Get(), followed) || m_identities.count(followed) != 0)
+        return Target::Protected;
+    if (!identity)
+        return Target::Allowed;
+    win32::FileIdentity itself;
+    if (!win32::GetIdentityNotFollowing(full, itself))
+        return Target::Protected;
+    // Different only when the path is a link (which the deletion removes as itself), or when it was
+    // changed between the two opens.
+    if (itself != followed && !IsLinkPath(full))
+        return Target::Protected;
+    *identity = itself;
+    return Target::Allowed;
 }
 
 bool IsProtectedFolder(const CString& strPath)

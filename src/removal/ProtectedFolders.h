@@ -33,6 +33,18 @@ public:
     // names nothing is not protected: it is not deleted anyway.
     [[nodiscard]] bool IsProtected(const CString& strPath) const;
 
+    enum class Target
+    {
+        Protected, // as IsProtected says
+        Absent,    // names nothing
+        Allowed,   // may be deleted
+    };
+    // The survey's question about a piece: what strPath names is judged on the handle opened for
+    // it, and identity receives what that is when the path itself is opened without following a
+    // link (what the deletion then opens and must find again). A target that changes between the
+    // two is protected.
+    [[nodiscard]] Target CheckTarget(const CString& strPath, win32::FileIdentity* identity) const;
+
 private:
     // visited: the lower-cased texts already walked.
     void AddWithAncestors(std::wstring path, std::set<std::wstring>& visited);

@@ -21,7 +21,8 @@ enum class KeyRemoval
 // Deletes root\strKeyPath with all its sub-keys and values, in the registry view given. A key counts
 // as absent only when Windows says it does not exist; one that exists but cannot be opened or
 // deleted is a failure, with the Windows error in error. A path that names the root itself fails.
-[[nodiscard]] KeyRemoval DeleteRegistryKeyStrictly(HKEY hRootKey, CString strKeyPath, REGSAM view, DWORD& error);
+[[nodiscard]] KeyRemoval DeleteRegistryKeyStrictly(HKEY hRootKey, CString strKeyPath, REGSAM view,
+                                                   DWORD& error);
 
 // Whether the series' settings key under userRoot exists (and can be opened for deletion).
 bool SeriesSettingsExist(HKEY userRoot = HKEY_CURRENT_USER);

@@ -97,7 +97,8 @@ bool Worker::RunFileStep(RemovalSlot slot)
         }
         return true;
     }
-    return !m_job.m_bFound[slot] || RunPiece({slot, m_job.m_strTarget[slot], std::wstring()}, m_job.m_identity[slot]);
+    return !m_job.m_bFound[slot] ||
+           RunPiece({slot, m_job.m_strTarget[slot], std::wstring()}, m_job.m_identity[slot]);
 }
 
 bool Worker::RunPiece(const RemovalPiece& piece, const win32::FileIdentity& identity)
@@ -123,8 +124,9 @@ bool Worker::RunPiece(const RemovalPiece& piece, const win32::FileIdentity& iden
     if (!outcome.finished) {
         // Every removal ends with one answer that says how it ended: an Abort in a silent step is a
         // cancellation, a folder that could not be listed or changed since the survey a failure.
-        m_end = outcome.stop == TreeStop::Cancelled || outcome.stop == TreeStop::Aborted ? RemovalEnd::Cancelled
-                                                                                         : RemovalEnd::Failed;
+        m_end = outcome.stop == TreeStop::Cancelled || outcome.stop == TreeStop::Aborted
+                    ? RemovalEnd::Cancelled
+                    : RemovalEnd::Failed;
         return false;
     }
     if (piece.slot != SLOT_APP_FOLDER) {

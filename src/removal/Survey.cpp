@@ -49,8 +49,8 @@ CString ParentOfPcFolder(const CString& path, const CProtectedFolders& protected
 // later goes to that and nothing else.
 bool IsFound(const CString& target, win32::FileIdentity& identity, const CProtectedFolders& protectedFolders)
 {
-    return !target.IsEmpty() && !protectedFolders.IsProtected(target) &&
-           win32::GetIdentityNotFollowing(target, identity);
+    return !target.IsEmpty() &&
+           protectedFolders.CheckTarget(target, &identity) == CProtectedFolders::Target::Allowed;
 }
 
 void Found(RemovalJob& job, RemovalSlot slot, const CProtectedFolders& protectedFolders)
@@ -125,8 +125,8 @@ void SurveySetupInfo(RemovalJob& job, const CProductEntry& entry, const CProtect
 // product's data folder name, spelled as stored on disk.
 CString CacheFolderOf(HKEY userRoot, const CProductEntry& entry)
 {
-    const CString path =
-        CInstallProbe::GetUserProductValue(userRoot, entry.GetUserKey(), PV_CACHE_PATH) + entry.GetDataFolder();
+    const CString path = CInstallProbe::GetUserProductValue(userRoot, entry.GetUserKey(), PV_CACHE_PATH) +
+                         entry.GetDataFolder();
     return GetOnDiskPath(GetLocalFullPath(path));
 }
 
@@ -209,4 +209,3 @@ bool AnythingFound(const RemovalJob& job)
     }
     return false;
 }
-

@@ -15,4 +15,3 @@ void SurveyRemoval(const CProductEntry& entry, RemovalJob& job, PieceState* stat
 
 // Whether any slot of the job was found.
 bool AnythingFound(const RemovalJob& job);
-

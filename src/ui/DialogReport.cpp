@@ -10,7 +10,8 @@ namespace {
 class CWindowMessages final : public CTreeCallbacks
 {
 public:
-    CWindowMessages(HWND hWnd, const CancelFlag* pCancel, CString* pStatusText, UINT uMsgProgress, UINT uMsgStatus)
+    CWindowMessages(HWND hWnd, const CancelFlag* pCancel, CString* pStatusText, UINT uMsgProgress,
+                    UINT uMsgStatus)
         : m_hWnd(hWnd), m_pCancel(pCancel), m_pStatusText(pStatusText), m_uMsgProgress(uMsgProgress),
           m_uMsgStatus(uMsgStatus)
     {}
@@ -68,7 +69,9 @@ void CDialogReport::OnKeyFailed(const RemovalKey& key)
 void CDialogReport::OnEnd(RemovalEnd end)
 {
     // After this message the dialog, and the job with it, may be gone.
-    Post(end == RemovalEnd::Done ? UM_DONE_OK : end == RemovalEnd::Cancelled ? UM_DONE_CANCELLED : UM_DONE_FAILED,
+    Post(end == RemovalEnd::Done        ? UM_DONE_OK
+         : end == RemovalEnd::Cancelled ? UM_DONE_CANCELLED
+                                        : UM_DONE_FAILED,
          0, 0);
 }
 
@@ -84,6 +87,17 @@ int DeleteFolderTree(const CString& strPath, HWND hWndReport, uint64_t* pFilesDo
                      const CancelFlag* pCancel, CString* pStatusText, UINT uMsgCancelled, UINT uMsgProgress,
                      UINT uMsgStatus)
 {
+    return DeleteTreeReportingTo(strPath, hWndReport, pFilesDone, nReportStep, pCancel, pStatusText, uMsgCancelled,
+                                 uMsgProgress, uMsgStatus)
+                   .finished
+               ? 1
+               : 0;
+}
+
+TreeOutcome DeleteTreeReportingTo(const CString& strPath, HWND hWndReport, uint64_t* pFilesDone,
+                                  uint32_t nReportStep, const CancelFlag* pCancel, CString* pStatusText,
+                                  UINT uMsgCancelled, UINT uMsgProgress, UINT uMsgStatus)
+{
     CWindowMessages messages(hWndReport, pCancel, pStatusText, uMsgProgress, uMsgStatus);
     TreeRun run;
     run.reporting = hWndReport != nullptr;
@@ -92,5 +106,5 @@ int DeleteFolderTree(const CString& strPath, HWND hWndReport, uint64_t* pFilesDo
     const TreeOutcome outcome = DeleteTree(strPath, run, messages);
     if ((outcome.stop == TreeStop::Cancelled || outcome.stop == TreeStop::Aborted) && hWndReport)
         PostMessageW(hWndReport, uMsgCancelled, 0, 0);
-    return outcome.finished ? 1 : 0;
+    return outcome;
 }

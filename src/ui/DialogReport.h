@@ -25,8 +25,14 @@ public:
     explicit CDialogReport(RemovalJob& job) : m_job(job) {}
 
     bool Watches() const override { return true; }
-    void SetProgressRange(ProgressLine line, uint64_t upper) override { Post(UM_PROGRESS_RANGE, upper, line); }
-    void SetProgressPos(ProgressLine line, uint64_t position) override { Post(UM_PROGRESS_POS, position, line); }
+    void SetProgressRange(ProgressLine line, uint64_t upper) override
+    {
+        Post(UM_PROGRESS_RANGE, upper, line);
+    }
+    void SetProgressPos(ProgressLine line, uint64_t position) override
+    {
+        Post(UM_PROGRESS_POS, position, line);
+    }
     void ShowProgress(ProgressLine line, bool show) override
     {
         Post(show ? UM_SHOW_PROGRESS : UM_HIDE_PROGRESS, 0, line);
@@ -60,3 +66,7 @@ DWORD WINAPI RemovalThreadProc(LPVOID pParam);
 int DeleteFolderTree(const CString& strPath, HWND hWndReport, uint64_t* pFilesDone, uint32_t nReportStep,
                      const CancelFlag* pCancel, CString* pStatusText, UINT uMsgCancelled, UINT uMsgProgress,
                      UINT uMsgStatus);
+// The same, telling how the run ended.
+TreeOutcome DeleteTreeReportingTo(const CString& strPath, HWND hWndReport, uint64_t* pFilesDone,
+                                  uint32_t nReportStep, const CancelFlag* pCancel, CString* pStatusText,
+                                  UINT uMsgCancelled, UINT uMsgProgress, UINT uMsgStatus);

@@ -72,14 +72,15 @@ TEST(CommandLineTest, TheLogIsUtf8WithOneByteOrderMarkAndCrlfLines)
 {
     fixture::TempFolder folder;
     const std::wstring path = folder / L"ログ.log";
+    std::wstring why;
     {
         CRunLog log;
-        ASSERT_TRUE(log.Open(path));
+        ASSERT_TRUE(log.Open(path, why));
         log.Write(std::wstring(L"start 茶房ガイド"));
     }
     {
         CRunLog log;
-        ASSERT_TRUE(log.Open(path));
+        ASSERT_TRUE(log.Open(path, why));
         log.Write(CString("end 1603"));
     }
     const std::string bytes = ReadBytes(path);
@@ -94,7 +95,7 @@ TEST(CommandLineTest, TheLogIsUtf8WithOneByteOrderMarkAndCrlfLines)
     EXPECT_EQ(bytes[3 + 4], '-');
 
     CRunLog nowhere;
-    EXPECT_FALSE(nowhere.Open(folder / L"missing\\x.log"));
+    EXPECT_FALSE(nowhere.Open(folder.Path(), why)) << "a folder is no log";
     nowhere.Write(std::wstring(L"dropped")); // must not crash
 }
 

@@ -1,6 +1,7 @@
 #include "removal/FolderTree.h"
 #include "removal/RemovalJob.h"
 #include "removal/RemovalWorker.h"
+#include "ui/DialogReport.h"
 #include "support/Fixtures.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/PlatformSeam.h"
@@ -58,11 +59,13 @@ protected:
         fixture::DeleteKey(HKEY_CURRENT_USER, kKeys);
     }
 
+    // As the survey finds a piece: its path, its file count, and what the file system says it is.
     void Find(RemovalSlot slot, const std::wstring& path, int files = 0)
     {
         m_job.m_bFound[slot] = TRUE;
         m_job.m_strTarget[slot] = fixture::ToCp932(path);
         m_job.m_nTargetFiles[slot] = files;
+        EXPECT_TRUE(win32::GetIdentityNotFollowing(m_job.m_strTarget[slot], m_job.m_identity[slot]));
     }
 
     void FindAll()

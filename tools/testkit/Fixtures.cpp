@@ -1,6 +1,7 @@
 #include "Fixtures.h"
 
 #include <shlobj.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -311,6 +312,25 @@ bool ThreadHasToken()
         return false;
     CloseHandle(token);
     return true;
+}
+
+std::wstring CurrentUserSid()
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return std::wstring();
+    BYTE buffer[512] = {};
+    DWORD size = 0;
+    std::wstring sid;
+    if (GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size)) {
+        LPWSTR text = nullptr;
+        if (ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
+            sid = text;
+            LocalFree(text);
+        }
+    }
+    CloseHandle(token);
+    return sid;
 }
 
 std::wstring LongPath(const std::wstring& path)

@@ -30,6 +30,8 @@ bool CreateKey(HKEY root, const std::wstring& key, REGSAM view = 0);
 bool KeyExists(HKEY root, const std::wstring& key, REGSAM view = 0);
 bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name, REGSAM view = 0);
 void DeleteKey(HKEY root, const std::wstring& key, REGSAM view = 0);
+// The SID of the account the process runs as ("S-1-5-21-...").
+std::wstring CurrentUserSid();
 // The names of root\key's sub-keys, sorted.
 std::vector<std::wstring> SubKeyNames(HKEY root, const std::wstring& key = std::wstring());
 
