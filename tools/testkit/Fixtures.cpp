@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <iomanip>
 
 namespace fixture {
 
@@ -24,10 +25,10 @@ bool Fail(const std::wstring& what, DWORD error)
 const wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
-                DWORD size)
+                DWORD size, REGSAM view = 0)
 {
     HKEY h = nullptr;
-    LONG r = RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr);
+    LONG r = RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &h, nullptr);
     if (r == ERROR_SUCCESS) {
         r = RegSetValueExW(h, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
         RegCloseKey(h);
@@ -60,6 +61,63 @@ std::wstring UnixPath(const std::wstring& path)
     result.resize(wcslen(result.c_str()));
     HeapFree(GetProcessHeap(), 0, unix);
     return result;
+}
+
+bool ReadKeyInto(HKEY parent, const std::wstring& name, REGSAM view, const std::wstring& path,
+                 RegistryTree& tree)
+{
+    HKEY h = nullptr;
+    LONG r = RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | view, &h);
+    if (r != ERROR_SUCCESS)
+        return Fail(L"cannot open the key " + path, static_cast<DWORD>(r));
+    DWORD maxData = 0;
+    RegQueryInfoKeyW(h, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxData,
+                     nullptr, nullptr);
+    std::vector<wchar_t> nameBuffer(32768);
+    std::vector<BYTE> data(maxData + 1);
+    auto& values = tree[path];
+    for (DWORD i = 0; r == ERROR_SUCCESS; ++i) {
+        DWORD nameLength = static_cast<DWORD>(nameBuffer.size());
+        DWORD size = static_cast<DWORD>(data.size());
+        RegistryValue value;
+        r = RegEnumValueW(h, i, nameBuffer.data(), &nameLength, nullptr, &value.type, data.data(), &size);
+        if (r == ERROR_SUCCESS) {
+            value.data.assign(data.begin(), data.begin() + size);
+            values[std::wstring(nameBuffer.data(), nameLength)] = value;
+        }
+    }
+    bool ok = r == ERROR_NO_MORE_ITEMS || Fail(L"cannot read the values of " + path, static_cast<DWORD>(r));
+    std::vector<std::wstring> subKeys;
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = static_cast<DWORD>(nameBuffer.size());
+        r = RegEnumKeyExW(h, i, nameBuffer.data(), &nameLength, nullptr, nullptr, nullptr, nullptr);
+        if (r != ERROR_SUCCESS)
+            break;
+        subKeys.emplace_back(nameBuffer.data(), nameLength);
+    }
+    ok = (r == ERROR_NO_MORE_ITEMS || Fail(L"cannot list the key " + path, static_cast<DWORD>(r))) && ok;
+    for (const std::wstring& subKey : subKeys)
+        ok = ReadKeyInto(h, subKey, view, path.empty() ? subKey : path + L"\\" + subKey, tree) && ok;
+    RegCloseKey(h);
+    return ok;
+}
+
+// An access list that grants nothing, or with allowAll none at all (everyone may do anything).
+bool SetKeyAccess(HKEY root, const std::wstring& key, bool allowAll)
+{
+    HKEY h = nullptr;
+    // The owner may always change the access list, also when it grants nothing.
+    LONG r = RegOpenKeyExW(root, key.c_str(), 0, WRITE_DAC, &h);
+    if (r == ERROR_SUCCESS) {
+        ACL empty;
+        InitializeAcl(&empty, sizeof(empty), ACL_REVISION);
+        SECURITY_DESCRIPTOR descriptor;
+        InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+        SetSecurityDescriptorDacl(&descriptor, TRUE, allowAll ? nullptr : &empty, FALSE);
+        r = RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, &descriptor);
+        RegCloseKey(h);
+    }
+    return r == ERROR_SUCCESS || Fail(L"cannot set the access of " + key, static_cast<DWORD>(r));
 }
 
 } // namespace
@@ -98,20 +156,30 @@ bool SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWOR
     return WriteValue(root, key, name, REG_DWORD, &value, sizeof(value));
 }
 
-bool CreateKey(HKEY root, const std::wstring& key)
+bool SetRawValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
+                 const std::vector<BYTE>& data, REGSAM view)
+{
+    // RegSetValueEx stores a string's terminating NUL that the size leaves out when one follows the
+    // data in memory (Windows does so too): non-zero bytes after the copy keep the size exact.
+    std::vector<BYTE> guarded(data);
+    guarded.insert(guarded.end(), {0xFF, 0xFF, 0xFF, 0xFF});
+    return WriteValue(root, key, name, type, guarded.data(), static_cast<DWORD>(data.size()), view);
+}
+
+bool CreateKey(HKEY root, const std::wstring& key, REGSAM view)
 {
     HKEY h = nullptr;
-    const LONG r = RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_READ, nullptr, &h, nullptr);
+    const LONG r = RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_READ | view, nullptr, &h, nullptr);
     if (r != ERROR_SUCCESS)
         return Fail(L"cannot create the key " + key, static_cast<DWORD>(r));
     RegCloseKey(h);
     return true;
 }
 
-bool KeyExists(HKEY root, const std::wstring& key)
+bool KeyExists(HKEY root, const std::wstring& key, REGSAM view)
 {
     HKEY h = nullptr;
-    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &h) != ERROR_SUCCESS)
         return false;
     RegCloseKey(h);
     return true;
@@ -123,10 +191,39 @@ bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name)
            ERROR_SUCCESS;
 }
 
-void DeleteKey(HKEY root, const std::wstring& key)
+void DeleteKey(HKEY root, const std::wstring& key, REGSAM view)
 {
-    RegDeleteTreeW(root, key.c_str());
-    RegDeleteKeyW(root, key.c_str());
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_ALL_ACCESS | view, &h) == ERROR_SUCCESS) {
+        RegDeleteTreeW(h, nullptr);
+        RegCloseKey(h);
+    }
+    RegDeleteKeyExW(root, key.c_str(), view, 0);
+}
+
+std::ostream& operator<<(std::ostream& out, const RegistryValue& value)
+{
+    out << "type 0x" << std::hex << value.type << ":";
+    for (const BYTE b : value.data)
+        out << ' ' << std::setw(2) << std::setfill('0') << static_cast<int>(b);
+    return out << std::dec;
+}
+
+bool ReadRegistryTree(HKEY root, const std::wstring& key, REGSAM view, RegistryTree& tree)
+{
+    tree.clear();
+    return ReadKeyInto(root, key, view, std::wstring(), tree);
+}
+
+UnreadableKey::UnreadableKey(HKEY root, const std::wstring& key) : m_root(root), m_key(key)
+{
+    if (CreateKey(root, key))
+        SetKeyAccess(root, key, false);
+}
+
+UnreadableKey::~UnreadableKey()
+{
+    SetKeyAccess(m_root, m_key, true);
 }
 
 std::wstring LongPath(const std::wstring& path)
@@ -213,6 +310,21 @@ int CountFiles(const std::wstring& folder)
     return count;
 }
 
+std::string FileBytes(const std::wstring& path)
+{
+    const HANDLE h = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return std::string();
+    std::string bytes;
+    char buffer[64 * 1024];
+    DWORD read = 0;
+    while (::ReadFile(h, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    CloseHandle(h);
+    return bytes;
+}
+
 TempFolder::TempFolder()
 {
     static int s_count = 0;
@@ -250,6 +362,23 @@ bool StartUnixCommand(std::wstring command)
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
     return true;
+}
+
+bool RunAndWait(std::wstring commandLine, DWORD& exitCode, DWORD timeoutMs)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &info))
+        return Fail(L"cannot start " + commandLine, GetLastError());
+    CloseHandle(info.hThread);
+    const bool ended = WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    if (!ended)
+        TerminateProcess(info.hProcess, 1);
+    GetExitCodeProcess(info.hProcess, &exitCode);
+    CloseHandle(info.hProcess);
+    return ended || Fail(L"no end within the timeout: " + commandLine, WAIT_TIMEOUT);
 }
 
 bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target)

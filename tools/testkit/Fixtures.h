@@ -7,7 +7,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <map>
+#include <ostream>
 #include <string>
+#include <vector>
 
 namespace fixture {
 
@@ -19,12 +22,45 @@ std::string ToCodePage932(const std::wstring& text);
 using FailureHandler = void (*)(const std::wstring& what);
 void SetFailureHandler(FailureHandler handler);
 
+// A view, where one is taken: 0, KEY_WOW64_32KEY or KEY_WOW64_64KEY.
 bool SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value);
 bool SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value);
-bool CreateKey(HKEY root, const std::wstring& key);
-bool KeyExists(HKEY root, const std::wstring& key);
+// A value of any type with exactly these bytes; the key is made when it is missing.
+bool SetRawValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
+                 const std::vector<BYTE>& data, REGSAM view = 0);
+bool CreateKey(HKEY root, const std::wstring& key, REGSAM view = 0);
+bool KeyExists(HKEY root, const std::wstring& key, REGSAM view = 0);
 bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name);
-void DeleteKey(HKEY root, const std::wstring& key);
+void DeleteKey(HKEY root, const std::wstring& key, REGSAM view = 0);
+
+// A value as it is stored: its type and bytes.
+struct RegistryValue
+{
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+    bool operator==(const RegistryValue& other) const { return type == other.type && data == other.data; }
+};
+std::ostream& operator<<(std::ostream& out, const RegistryValue& value);
+// Every key of a tree by its path below the tree's key ("" for that key, "Sub\\Deeper"), each with
+// its values by name ("" for the default value).
+using RegistryTree = std::map<std::wstring, std::map<std::wstring, RegistryValue>>;
+// Reads the whole tree at root\key in view; a registry link is read as the link key itself.
+bool ReadRegistryTree(HKEY root, const std::wstring& key, REGSAM view, RegistryTree& tree);
+
+// A key whose access list grants nothing while the object lives: a key that exists and cannot be
+// read. The key is made when it is missing; its access is given back at the end.
+class UnreadableKey
+{
+public:
+    UnreadableKey(HKEY root, const std::wstring& key);
+    ~UnreadableKey();
+    UnreadableKey(const UnreadableKey&) = delete;
+    UnreadableKey& operator=(const UnreadableKey&) = delete;
+
+private:
+    HKEY m_root;
+    std::wstring m_key;
+};
 
 bool MakeFolder(const std::wstring& path); // with its missing parents
 bool MakeFile(const std::wstring& path, const std::string& content = "data");
@@ -34,6 +70,8 @@ void RemoveTree(const std::wstring& path);
 std::wstring LongPath(const std::wstring& path); // the "\\?\" form of an absolute path
 // Number of files below a folder (0 for a file or a missing path).
 int CountFiles(const std::wstring& folder);
+// The bytes of a file; empty when it cannot be read.
+std::string FileBytes(const std::wstring& path);
 
 // RemoveTree, and then from the Unix side whatever Wine could not remove.
 void RemoveEverything(const std::wstring& path);
@@ -57,6 +95,10 @@ private:
 // Starts a Unix program, given by its Unix path, without waiting for it: the caller polls for its
 // effect. Its arguments are split by the Windows rules, so quote them with double quotes.
 bool StartUnixCommand(std::wstring command);
+
+// Starts a Windows program and waits for it to end; false when it cannot be started or does not end
+// within the timeout (it is then ended).
+bool RunAndWait(std::wstring commandLine, DWORD& exitCode, DWORD timeoutMs = 60000);
 
 // A directory link at link that points to target, made as a Unix symbolic link (how Wine shows a
 // junction: a directory with the reparse-point attribute). Never make links to files: Wine shows
