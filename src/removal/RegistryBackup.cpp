@@ -12,6 +12,8 @@ namespace {
 constexpr wchar_t kFileHeader[] = L"Windows Registry Editor Version 5.00\r\n\r\n";
 constexpr wchar_t kSoftware[] = L"SOFTWARE";
 constexpr wchar_t kWow64Node[] = L"WOW6432Node";
+// Only the 64-bit build sees two views: the 32-bit one runs on 32-bit Windows alone.
+constexpr bool kTwoViews = sizeof(void*) == 8;
 
 // regedit breaks a line of hex bytes after the comma that takes it to this many characters, and
 // goes on after two blanks.
@@ -245,8 +247,7 @@ std::wstring ExportName(HKEY root, const std::wstring& path, REGSAM view)
     if (first == std::wstring::npos)
         return name;
     std::wstring rest = path.substr(first, path.find_last_not_of(L'\\') + 1 - first);
-#ifdef _WIN64
-    if (root == HKEY_LOCAL_MACHINE && (view & KEY_WOW64_32KEY)) {
+    if (kTwoViews && root == HKEY_LOCAL_MACHINE && (view & KEY_WOW64_32KEY)) {
         // The 32-bit view of SOFTWARE is the 64-bit view's SOFTWARE\WOW6432Node; the rest of the
         // machine hive is the same in both views.
         const size_t end = std::min(rest.find(L'\\'), rest.size());
@@ -258,9 +259,6 @@ std::wstring ExportName(HKEY root, const std::wstring& path, REGSAM view)
                 rest = std::wstring(kSoftware) + L'\\' + kWow64Node + rest.substr(end);
         }
     }
-#else
-    (void)view;
-#endif
     return name + L'\\' + rest;
 }
 
