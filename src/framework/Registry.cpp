@@ -3,6 +3,7 @@
 #include "framework/Handles.h"
 #include "framework/Text.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace win32 {
@@ -65,6 +66,36 @@ private:
     LONG m_nError;
 };
 
+// Bounds of the retries: no registry name is longer than a counted string holds (32,767
+// characters and the terminating zero), and RegEnumValueW counts data in a DWORD.
+constexpr size_t kMaxNameLength = 32768;
+constexpr size_t kMaxDataSize = MAXDWORD / 2;
+
+// The longest sub-key name and value name (in characters, without the terminating zero) and the
+// largest value data (in bytes) of a key.
+struct KeyMaxima
+{
+    DWORD subKeyName = 0;
+    DWORD valueName = 0;
+    DWORD valueData = 0;
+};
+
+LONG QueryMaxima(HKEY key, KeyMaxima& maxima)
+{
+    return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &maxima.subKeyName, nullptr, nullptr,
+                            &maxima.valueName, &maxima.valueData, nullptr, nullptr);
+}
+
+// Grows buffer after ERROR_MORE_DATA to what the key reports now and at least to twice its size,
+// so that retries end; never beyond limit. False when it holds limit already.
+template <class T> bool Grow(std::vector<T>& buffer, size_t reported, size_t limit)
+{
+    if (buffer.size() >= limit)
+        return false;
+    buffer.resize(std::min(limit, std::max(reported, buffer.size() * 2)));
+    return true;
+}
+
 } // namespace
 
 LONG RegKey::Open(HKEY root, const CString& path, REGSAM access)
@@ -75,8 +106,16 @@ LONG RegKey::Open(HKEY root, const CString& path, REGSAM access)
 
 LONG RegKey::Open(HKEY root, const std::wstring& path, REGSAM access)
 {
+    return Open(root, path, 0, access);
+}
+
+LONG RegKey::Open(HKEY parent, const std::wstring& path, DWORD options, REGSAM access)
+{
     Close();
-    return RegOpenKeyExW(root, path.c_str(), 0, access, &m_hKey);
+    const LONG result = RegOpenKeyExW(parent, path.c_str(), options, access, &m_hKey);
+    if (result != ERROR_SUCCESS)
+        m_hKey = nullptr;
+    return result;
 }
 
 void RegKey::Close()
@@ -117,6 +156,82 @@ LONG RegKey::QueryAnsiValue(const CString& name, DWORD capacity, CString& text) 
         return ERROR_MORE_DATA;
     text = CString(bytes.c_str());
     return ERROR_SUCCESS;
+}
+
+LONG RegKey::EnumSubKeyNames(std::vector<std::wstring>& names) const
+{
+    names.clear();
+    KeyMaxima maxima;
+    LONG result = QueryMaxima(m_hKey, maxima);
+    if (result != ERROR_SUCCESS)
+        return result;
+    std::vector<wchar_t> name(maxima.subKeyName + 1);
+    for (DWORD index = 0;;) {
+        DWORD length = static_cast<DWORD>(name.size());
+        result = RegEnumKeyExW(m_hKey, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (result == ERROR_NO_MORE_ITEMS)
+            return ERROR_SUCCESS;
+        if (result == ERROR_MORE_DATA) {
+            result = QueryMaxima(m_hKey, maxima);
+            if (result != ERROR_SUCCESS)
+                break;
+            if (!Grow(name, maxima.subKeyName + 1, kMaxNameLength)) {
+                result = ERROR_MORE_DATA;
+                break;
+            }
+            continue;
+        }
+        if (result != ERROR_SUCCESS)
+            break;
+        names.emplace_back(name.data(), length);
+        ++index;
+    }
+    names.clear();
+    return result;
+}
+
+LONG RegKey::EnumValues(std::vector<RegValue>& values) const
+{
+    values.clear();
+    KeyMaxima maxima;
+    LONG result = QueryMaxima(m_hKey, maxima);
+    if (result != ERROR_SUCCESS)
+        return result;
+    std::vector<wchar_t> name(maxima.valueName + 1);
+    // Never a null data pointer: given one, RegEnumValueW reports the size and copies nothing.
+    std::vector<BYTE> data(std::max<DWORD>(maxima.valueData, 1));
+    for (DWORD index = 0;;) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD dataSize = static_cast<DWORD>(data.size());
+        DWORD type = REG_NONE;
+        result =
+            RegEnumValueW(m_hKey, index, name.data(), &nameLength, nullptr, &type, data.data(), &dataSize);
+        if (result == ERROR_NO_MORE_ITEMS)
+            return ERROR_SUCCESS;
+        if (result == ERROR_MORE_DATA) {
+            // The name or the data is longer than the key reported; which one is not said.
+            result = QueryMaxima(m_hKey, maxima);
+            if (result != ERROR_SUCCESS)
+                break;
+            const bool grewName = Grow(name, maxima.valueName + 1, kMaxNameLength);
+            const bool grewData = Grow(data, std::max(maxima.valueData, dataSize), kMaxDataSize);
+            if (!grewName && !grewData) {
+                result = ERROR_MORE_DATA;
+                break;
+            }
+            continue;
+        }
+        if (result != ERROR_SUCCESS)
+            break;
+        RegValue value;
+        value.name.assign(name.data(), nameLength);
+        value.type = type;
+        value.data.assign(data.begin(), data.begin() + dataSize);
+        values.push_back(std::move(value));
+        ++index;
+    }
+    values.clear();
+    return result;
 }
 
 LONG RegKey::QueryString(const std::wstring& name, std::wstring& text, bool& expandable) const

@@ -1,6 +1,7 @@
 // Registry access through the text boundary: key paths and value names are code page 932 texts,
 // the W functions do the work. Keys and data that other software wrote about users (profile
-// folders, SIDs) are read in UTF-16 instead: a user's name need not fit code page 932.
+// folders, SIDs), and what reads keys whole (names and raw data, for copying them), take UTF-16
+// instead: a user's name need not fit code page 932, and nothing is lost in a conversion.
 #pragma once
 
 #include "framework/String.h"
@@ -8,8 +9,17 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace win32 {
+
+// One value as RegEnumValueW gives it: its type and data bytes as stored, unconverted.
+struct RegValue
+{
+    std::wstring name; // empty for the default value
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+};
 
 class RegKey
 {
@@ -22,6 +32,10 @@ public:
     // RegOpenKeyEx with options 0; the result is the Win32 error code.
     [[nodiscard]] LONG Open(HKEY root, const CString& path, REGSAM access);
     [[nodiscard]] LONG Open(HKEY root, const std::wstring& path, REGSAM access);
+    // RegOpenKeyExW with options: REG_OPTION_OPEN_LINK opens a registry link as the link key itself
+    // (its only value is its target) instead of the key it leads to; links on the way to the last
+    // name are still followed. parent is a root or an open key.
+    [[nodiscard]] LONG Open(HKEY parent, const std::wstring& path, DWORD options, REGSAM access);
     void Close();
     HKEY Get() const { return m_hKey; }
 
@@ -39,6 +53,12 @@ public:
 
     // The name of the sub-key at index; ERROR_NO_MORE_ITEMS past the last.
     [[nodiscard]] LONG EnumKeyName(DWORD index, std::wstring& name) const;
+    // The names of the key's sub-keys (the key opened with KEY_ENUMERATE_SUB_KEYS and
+    // KEY_QUERY_VALUE), and its values with their raw types and data (KEY_QUERY_VALUE), in the
+    // order the enumeration gives them. A name or data that grew since the key was measured is
+    // read again. The result is the Win32 error code; on failure the list is empty.
+    [[nodiscard]] LONG EnumSubKeyNames(std::vector<std::wstring>& names) const;
+    [[nodiscard]] LONG EnumValues(std::vector<RegValue>& values) const;
 
 private:
     HKEY m_hKey = nullptr;

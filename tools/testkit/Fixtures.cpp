@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iomanip>
 
 namespace fixture {
 
@@ -104,6 +105,63 @@ private:
     Privileges m_previous = {};
 };
 
+bool ReadKeyInto(HKEY parent, const std::wstring& name, REGSAM view, const std::wstring& path,
+                 RegistryTree& tree)
+{
+    HKEY h = nullptr;
+    LONG r = RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | view, &h);
+    if (r != ERROR_SUCCESS)
+        return Fail(L"cannot open the key " + path, static_cast<DWORD>(r));
+    DWORD maxData = 0;
+    RegQueryInfoKeyW(h, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxData,
+                     nullptr, nullptr);
+    std::vector<wchar_t> nameBuffer(32768);
+    std::vector<BYTE> data(maxData + 1);
+    auto& values = tree[path];
+    for (DWORD i = 0; r == ERROR_SUCCESS; ++i) {
+        DWORD nameLength = static_cast<DWORD>(nameBuffer.size());
+        DWORD size = static_cast<DWORD>(data.size());
+        RegistryValue value;
+        r = RegEnumValueW(h, i, nameBuffer.data(), &nameLength, nullptr, &value.type, data.data(), &size);
+        if (r == ERROR_SUCCESS) {
+            value.data.assign(data.begin(), data.begin() + size);
+            values[std::wstring(nameBuffer.data(), nameLength)] = value;
+        }
+    }
+    bool ok = r == ERROR_NO_MORE_ITEMS || Fail(L"cannot read the values of " + path, static_cast<DWORD>(r));
+    std::vector<std::wstring> subKeys;
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = static_cast<DWORD>(nameBuffer.size());
+        r = RegEnumKeyExW(h, i, nameBuffer.data(), &nameLength, nullptr, nullptr, nullptr, nullptr);
+        if (r != ERROR_SUCCESS)
+            break;
+        subKeys.emplace_back(nameBuffer.data(), nameLength);
+    }
+    ok = (r == ERROR_NO_MORE_ITEMS || Fail(L"cannot list the key " + path, static_cast<DWORD>(r))) && ok;
+    for (const std::wstring& subKey : subKeys)
+        ok = ReadKeyInto(h, subKey, view, path.empty() ? subKey : path + L"\\" + subKey, tree) && ok;
+    RegCloseKey(h);
+    return ok;
+}
+
+// An access list that grants nothing, or with allowAll none at all (everyone may do anything).
+bool SetKeyAccess(HKEY root, const std::wstring& key, bool allowAll)
+{
+    HKEY h = nullptr;
+    // The owner may always change the access list, also when it grants nothing.
+    LONG r = RegOpenKeyExW(root, key.c_str(), 0, WRITE_DAC, &h);
+    if (r == ERROR_SUCCESS) {
+        ACL empty;
+        InitializeAcl(&empty, sizeof(empty), ACL_REVISION);
+        SECURITY_DESCRIPTOR descriptor;
+        InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+        SetSecurityDescriptorDacl(&descriptor, TRUE, allowAll ? nullptr : &empty, FALSE);
+        r = RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, &descriptor);
+        RegCloseKey(h);
+    }
+    return r == ERROR_SUCCESS || Fail(L"cannot set the access of " + key, static_cast<DWORD>(r));
+}
+
 } // namespace
 
 std::wstring FromCodePage932(const std::string& bytes)
@@ -148,6 +206,16 @@ bool SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWOR
     return WriteValue(root, key, name, REG_DWORD, &value, sizeof(value), view);
 }
 
+bool SetRawValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
+                 const std::vector<BYTE>& data, REGSAM view)
+{
+    // RegSetValueEx stores a string's terminating NUL that the size leaves out when one follows the
+    // data in memory (Windows does so too): non-zero bytes after the copy keep the size exact.
+    std::vector<BYTE> guarded(data);
+    guarded.insert(guarded.end(), {0xFF, 0xFF, 0xFF, 0xFF});
+    return WriteValue(root, key, name, type, guarded.data(), static_cast<DWORD>(data.size()), view);
+}
+
 bool CreateKey(HKEY root, const std::wstring& key, REGSAM view)
 {
     HKEY h = nullptr;
@@ -181,10 +249,10 @@ bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name, R
 void DeleteKey(HKEY root, const std::wstring& key, REGSAM view)
 {
     HKEY h = nullptr;
-    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_ALL_ACCESS | view, &h) != ERROR_SUCCESS)
-        return;
-    RegDeleteTreeW(h, nullptr);
-    RegCloseKey(h);
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_ALL_ACCESS | view, &h) == ERROR_SUCCESS) {
+        RegDeleteTreeW(h, nullptr);
+        RegCloseKey(h);
+    }
     RegDeleteKeyExW(root, key.c_str(), view, 0);
 }
 
@@ -331,6 +399,31 @@ std::wstring CurrentUserSid()
     }
     CloseHandle(token);
     return sid;
+}
+
+std::ostream& operator<<(std::ostream& out, const RegistryValue& value)
+{
+    out << "type 0x" << std::hex << value.type << ":";
+    for (const BYTE b : value.data)
+        out << ' ' << std::setw(2) << std::setfill('0') << static_cast<int>(b);
+    return out << std::dec;
+}
+
+bool ReadRegistryTree(HKEY root, const std::wstring& key, REGSAM view, RegistryTree& tree)
+{
+    tree.clear();
+    return ReadKeyInto(root, key, view, std::wstring(), tree);
+}
+
+UnreadableKey::UnreadableKey(HKEY root, const std::wstring& key) : m_root(root), m_key(key)
+{
+    if (CreateKey(root, key))
+        SetKeyAccess(root, key, false);
+}
+
+UnreadableKey::~UnreadableKey()
+{
+    SetKeyAccess(m_root, m_key, true);
 }
 
 std::wstring LongPath(const std::wstring& path)
@@ -509,6 +602,23 @@ bool StartUnixCommand(std::wstring command)
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
     return true;
+}
+
+bool RunAndWait(std::wstring commandLine, DWORD& exitCode, DWORD timeoutMs)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &info))
+        return Fail(L"cannot start " + commandLine, GetLastError());
+    CloseHandle(info.hThread);
+    const bool ended = WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    if (!ended)
+        TerminateProcess(info.hProcess, 1);
+    GetExitCodeProcess(info.hProcess, &exitCode);
+    CloseHandle(info.hProcess);
+    return ended || Fail(L"no end within the timeout: " + commandLine, WAIT_TIMEOUT);
 }
 
 bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target)

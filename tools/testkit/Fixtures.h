@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,9 @@ bool SetString(HKEY root, const std::wstring& key, const std::wstring& name, con
 bool SetExpandString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value,
                      REGSAM view = 0);
 bool SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value, REGSAM view = 0);
+// A value of any type with exactly these bytes; the key is made when it is missing.
+bool SetRawValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
+                 const std::vector<BYTE>& data, REGSAM view = 0);
 bool CreateKey(HKEY root, const std::wstring& key, REGSAM view = 0);
 bool KeyExists(HKEY root, const std::wstring& key, REGSAM view = 0);
 bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name, REGSAM view = 0);
@@ -34,6 +39,35 @@ void DeleteKey(HKEY root, const std::wstring& key, REGSAM view = 0);
 std::wstring CurrentUserSid();
 // The names of root\key's sub-keys, sorted.
 std::vector<std::wstring> SubKeyNames(HKEY root, const std::wstring& key = std::wstring());
+
+// A value as it is stored: its type and bytes.
+struct RegistryValue
+{
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+    bool operator==(const RegistryValue& other) const { return type == other.type && data == other.data; }
+};
+std::ostream& operator<<(std::ostream& out, const RegistryValue& value);
+// Every key of a tree by its path below the tree's key ("" for that key, "Sub\\Deeper"), each with
+// its values by name ("" for the default value).
+using RegistryTree = std::map<std::wstring, std::map<std::wstring, RegistryValue>>;
+// Reads the whole tree at root\key in view; a registry link is read as the link key itself.
+bool ReadRegistryTree(HKEY root, const std::wstring& key, REGSAM view, RegistryTree& tree);
+
+// A key whose access list grants nothing while the object lives: a key that exists and cannot be
+// read. The key is made when it is missing; its access is given back at the end.
+class UnreadableKey
+{
+public:
+    UnreadableKey(HKEY root, const std::wstring& key);
+    ~UnreadableKey();
+    UnreadableKey(const UnreadableKey&) = delete;
+    UnreadableKey& operator=(const UnreadableKey&) = delete;
+
+private:
+    HKEY m_root;
+    std::wstring m_key;
+};
 
 // A string value (REG_SZ or REG_EXPAND_SZ) set for the object's lifetime; the value it replaced,
 // of whatever type, is put back at the end, or the value is deleted when there was none.
@@ -103,7 +137,6 @@ void RemoveTree(const std::wstring& path);
 std::wstring LongPath(const std::wstring& path); // the "\\?\" form of an absolute path
 // Number of files below a folder (0 for a file or a missing path).
 int CountFiles(const std::wstring& folder);
-
 // A file's bytes; empty when it cannot be read.
 std::string ReadBytes(const std::wstring& path);
 // The lines of the program's log (UTF-8 with a byte-order mark, CRLF) without their time stamps
@@ -138,6 +171,10 @@ private:
 // Starts a Unix program, given by its Unix path, without waiting for it: the caller polls for its
 // effect. Its arguments are split by the Windows rules, so quote them with double quotes.
 bool StartUnixCommand(std::wstring command);
+
+// Starts a Windows program and waits for it to end; false when it cannot be started or does not end
+// within the timeout (it is then ended).
+bool RunAndWait(std::wstring commandLine, DWORD& exitCode, DWORD timeoutMs = 60000);
 
 // A directory link at link that points to target, made as a Unix symbolic link (how Wine shows a
 // junction: a directory with the reparse-point attribute). Never make links to files: Wine shows
