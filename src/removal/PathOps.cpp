@@ -1,8 +1,12 @@
 #include "removal/PathOps.h"
 
 #include "framework/FileFind.h"
+#include "framework/NtFile.h"
 #include "framework/FileIdentity.h"
 #include "framework/Text.h"
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -68,30 +72,56 @@ int FindShortcutFolder(CString strRoot, CString strFileName, CString& strFolder)
 {
     if (strRoot.IsEmpty())
         return 0;
-    CFileFind listing;
-    if (!listing.FindFile(strRoot + "\\*"))
+    // Depth first in listing order, with a stack of the folders the search is in: each holds its
+    // handle, the listing entries it has not looked at, and whether it has been tested yet.
+    struct Level
+    {
+        win32::NtFile folder;
+        win32::DirectoryListing listing;
+        size_t pathLength;
+        bool checkFolder;
+    };
+    constexpr DWORD kAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
+    std::vector<Level> levels(1);
+    DWORD error = 0;
+    if (win32::OpenFolder(levels[0].folder, win32::FileSystemPath(strRoot), kAccess, error) !=
+        win32::FolderOpen::Folder)
         return 0;
-
-    bool checkFolder = true;
-    BOOL more = TRUE;
-    while (more) {
-        more = listing.FindNextFile();
-        if (listing.IsDots())
-            continue;
-        if (listing.IsDirectory()) {
-            if (listing.IsReparsePoint())
-                continue;
-            if (FindShortcutFolder(strRoot + "\\" + listing.GetFileName(), strFileName, strFolder))
-                return 1;
+    std::wstring path = win32::Widen(strRoot);
+    levels[0].pathLength = path.size();
+    levels[0].checkFolder = true;
+    win32::ListingBuffer buffer;
+    while (!levels.empty()) {
+        Level& level = levels.back();
+        win32::DirectoryEntry entry;
+        if (!level.listing.Next(level.folder, buffer, entry)) {
+            levels.pop_back();
+            if (!levels.empty())
+                path.resize(levels.back().pathLength);
             continue;
         }
-        if (checkFolder) {
+        if (entry.IsDots())
+            continue;
+        if (entry.IsDirectory()) {
+            if (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                continue; // never entered
+            win32::NtFile child;
+            if (win32::OpenFolderIn(child, level.folder, entry, kAccess, error) != win32::FolderOpen::Folder)
+                continue;
+            path.append(1, L'\\').append(entry.name, entry.nameLength);
+            level.listing.Keep();
+            levels.push_back({std::move(child), win32::DirectoryListing(), path.size(), true});
+            continue;
+        }
+        // A folder is tested once, when its first file comes up.
+        if (level.checkFolder) {
+            const CString folder = win32::Narrow(path);
             CString found;
-            if (FindFirstFileName(strRoot + "\\" + strFileName, found)) {
-                strFolder = strRoot;
+            if (FindFirstFileName(folder + "\\" + strFileName, found)) {
+                strFolder = folder;
                 return 1;
             }
-            checkFolder = false;
+            level.checkFolder = false;
         }
     }
     return 0;
