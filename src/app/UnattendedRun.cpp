@@ -248,10 +248,9 @@ void CUnattendedRun::CloseProfiles()
 {
     for (OpenProfile& open : m_profiles) {
         const bool ours = open.hive->GetState() == CUserHive::State::LoadedByUs;
-        const LONG error = open.hive->Close();
-        if (ours && error != ERROR_SUCCESS)
+        if (!open.hive->Close() && ours)
             m_log.Write(WithError(L"profile " + open.profile.m_sid + L": its registry stays loaded",
-                                  static_cast<DWORD>(error)));
+                                  static_cast<DWORD>(open.hive->GetError())));
     }
     m_profiles.clear();
 }

@@ -259,7 +259,8 @@ bool CProtectedFolders::IsProtected(const CString& strPath) const
     return CheckTarget(strPath, nullptr) == Target::Protected;
 }
 
-CProtectedFolders::Target CProtectedFolders::CheckTarget(const CString& strPath, win32::FileIdentity* identity) const
+CProtectedFolders::Target CProtectedFolders::CheckTarget(const CString& strPath,
+                                                         win32::FileIdentity* identity) const
 {
     const CString full = GetLocalFullPath(strPath);
     if (full.IsEmpty() || full.GetLength() == 3)
@@ -281,7 +282,8 @@ CProtectedFolders::Target CProtectedFolders::CheckTarget(const CString& strPath,
     win32::KernelHandle handle;
     if (!win32::OpenForIdentity(full, handle)) {
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Target::Absent : Target::Protected;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Target::Absent
+                                                                              : Target::Protected;
     }
     win32::FileIdentity followed;
     if (!win32::GetIdentity(handle.Get(), followed) || m_identities.count(followed) != 0)

@@ -87,8 +87,8 @@ int DeleteFolderTree(const CString& strPath, HWND hWndReport, uint64_t* pFilesDo
                      const CancelFlag* pCancel, CString* pStatusText, UINT uMsgCancelled, UINT uMsgProgress,
                      UINT uMsgStatus)
 {
-    return DeleteTreeReportingTo(strPath, hWndReport, pFilesDone, nReportStep, pCancel, pStatusText, uMsgCancelled,
-                                 uMsgProgress, uMsgStatus)
+    return DeleteTreeReportingTo(strPath, hWndReport, pFilesDone, nReportStep, pCancel, pStatusText,
+                                 uMsgCancelled, uMsgProgress, uMsgStatus)
                    .finished
                ? 1
                : 0;

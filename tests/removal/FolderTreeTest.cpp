@@ -34,15 +34,17 @@ protected:
     // A silent run, as the worker runs the other steps; m_outcome tells how it ended.
     int DeleteSilently(const std::wstring& path)
     {
-        m_outcome = DeleteTreeReportingTo(fixture::ToCp932(path), nullptr, nullptr, 0, nullptr, &m_status, 0, 0, 0);
+        m_outcome =
+            DeleteTreeReportingTo(fixture::ToCp932(path), nullptr, nullptr, 0, nullptr, &m_status, 0, 0, 0);
         return m_outcome.finished ? 1 : 0;
     }
 
     // A reporting run whose outcome is kept in m_outcome.
     int DeleteReportingTree(const std::wstring& path)
     {
-        m_outcome = DeleteTreeReportingTo(fixture::ToCp932(path), m_window.Handle(), &m_filesDone, 10, &m_cancel,
-                                          &m_status, UM_DONE_CANCELLED, UM_PROGRESS_POS, UM_STATUS_TEXT);
+        m_outcome =
+            DeleteTreeReportingTo(fixture::ToCp932(path), m_window.Handle(), &m_filesDone, 10, &m_cancel,
+                                  &m_status, UM_DONE_CANCELLED, UM_PROGRESS_POS, UM_STATUS_TEXT);
         m_window.Flush();
         return m_outcome.finished ? 1 : 0;
     }
