@@ -245,3 +245,20 @@ TEST_F(UnattendedE2ETest, ListWritesTheInstalledProductsToRedirectedOutput)
     EXPECT_EQ(FromUtf8(ReadBytes(outPath)), L"茶房ガイド (V3 R1 SP2 A)\t" + products::At(3).guid + L"\r\n" +
                                                 L"公園ガイド (V R SP )\t" + products::At(7).guid + L"\r\n");
 }
+
+TEST_F(UnattendedE2ETest, QuietUsageShowsNoWindowAndGoesToRedirectedOutput)
+{
+    // As SYSTEM nobody could see the box, nor close it: the deployment tool would wait for ever.
+    const std::wstring outPath = m_logFolder / L"usage.txt";
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE out =
+        CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    const Outcome run = RunProgram(L"/quiet /?", out);
+    CloseHandle(out);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_FALSE(run.showedAWindow);
+    const std::wstring usage = FromUtf8(ReadBytes(outPath));
+    EXPECT_EQ(usage.rfind(L"使い方:\r\n  SeriesClean.exe /quiet /remove <製品名|{GUID}>", 0), 0u)
+        << ReadBytes(outPath);
+    EXPECT_NE(usage.find(L"/?\tこの説明を表示します。\r\n"), std::wstring::npos);
+}

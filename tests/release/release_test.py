@@ -126,7 +126,7 @@ class ReleaseCheckTest(unittest.TestCase):
             ('i686', 'no DEP', clear_flag(2, 0x0100), 'DEP (NX compatible) is off'),
             ('i686', 'relocations stripped', set_relocs_stripped, 'no base relocations'),
             ('x64', 'console program', set_field(1, 3), 'not a GUI'),
-            ('x64', 'a DLL of its own', rename_import(b'SHLWAPI.dll', b'LIBFOO1.dll'),
+            ('x64', 'a DLL of its own', rename_import(b'SHELL32.dll', b'LIBFOO1.dll'),
              'not Windows system DLLs: libfoo1.dll'),
             ('x64', 'runs as the invoker', replace_once(b'requireAdministrator"', b'asInvoker"           '),
              'does not ask for administrator rights'),

@@ -1,4 +1,5 @@
 #include "removal/FolderTree.h"
+#include "framework/Handles.h"
 #include "framework/NtFile.h"
 #include "support/Fixtures.h"
 #include "support/MessageBoxRecorder.h"
@@ -406,6 +407,53 @@ TEST_F(FolderTreeTest, NamesOutsideCodePage932AreRemovedLikeAnyOther)
     EXPECT_TRUE(shown);
 }
 
+TEST_F(FolderTreeTest, AHardLinkedFilesOtherNameKeepsItsAttributesAndTimeStamps)
+{
+    // The same file under another name outside the tree: read-only, with a time stamp of its own.
+    const std::wstring outside = m_root / L"outside\\shared.dat";
+    MakeFile(outside, "shared");
+    const FILETIME stamp = {0x12345600, 0x01D00000};
+    {
+        const win32::KernelHandle file(
+            CreateFileW(outside.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(SetFileTime(file.Get(), nullptr, nullptr, &stamp));
+    }
+    ASSERT_TRUE(SetFileAttributesW(outside.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(fixture::MakeHardLink(m_root / L"app\\data\\shared.dat", outside));
+
+    EXPECT_EQ(DeleteReporting(m_root / L"app"), 1);
+
+    EXPECT_FALSE(Exists(m_root / L"app"));
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    ASSERT_TRUE(GetFileAttributesExW(outside.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.dwFileAttributes & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
+    EXPECT_EQ(data.ftLastWriteTime.dwLowDateTime, stamp.dwLowDateTime);
+    EXPECT_EQ(data.ftLastWriteTime.dwHighDateTime, stamp.dwHighDateTime);
+    EXPECT_EQ(fixture::ReadBytes(outside), "shared");
+    EXPECT_EQ(m_boxes.Count(), 0u);
+    SetFileAttributesW(outside.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(FolderTreeTest, NothingIsDeletedWhereThePathLeadsElsewhereThanAtTheSurvey)
+{
+    MakeFiles(m_root / L"surveyed", 2);
+    MakeFiles(m_root / L"now", 2);
+    win32::FileIdentity surveyed;
+    ASSERT_TRUE(win32::GetIdentityNotFollowing(fixture::ToCp932(m_root / L"surveyed"), surveyed));
+    TreeRun run;
+    run.pExpected = &surveyed;
+    struct : CTreeCallbacks
+    {
+        int OnLockedFile(const LockedEntry&) override { return IDABORT; }
+    } callbacks;
+    const TreeOutcome outcome = DeleteTree(fixture::ToCp932(m_root / L"now"), run, callbacks);
+    EXPECT_FALSE(outcome.finished);
+    EXPECT_EQ(outcome.stop, TreeStop::NotSurveyed);
+    EXPECT_EQ(fixture::CountFiles(m_root / L"now"), 2);
+    EXPECT_TRUE(DeleteTree(fixture::ToCp932(m_root / L"surveyed"), run, callbacks).finished);
+    EXPECT_FALSE(Exists(m_root / L"surveyed"));
+}
+
 TEST_F(FolderTreeTest, AReadOnlySingleFileIsRemovedWithoutAPrompt)
 {
     // The desktop shortcut comes as a single file; read-only, it used to raise the locked-file
@@ -520,4 +568,33 @@ TEST(CompactPathTest, ShortensToThirtyNineBytesWithoutSplittingACharacter)
         EXPECT_EQ(fixture::ToCp932(fixture::FromCp932(compact)), compact) << "a character was split";
         EXPECT_NE(compact.Find("..."), -1);
     }
+}
+
+// Any depth, without recursion: a user can make their cache folder as deep as the file system
+// lets them. Wine deletes only while the Unix path stays under 4,096 bytes; its listing relative to
+// folder handles goes deeper.
+TEST(DeepTreeTest, AChainAsDeepAsWineDeletesIsDeletedWhole)
+{
+    const std::wstring root = L"C:\\scdeep";
+    fixture::FolderChain chain(root, 1900);
+    ASSERT_TRUE(chain.Made());
+    struct : CTreeCallbacks
+    {
+        int OnLockedFile(const LockedEntry&) override { return IDABORT; }
+    } callbacks;
+    const TreeOutcome outcome = DeleteTree(fixture::ToCp932(root + L"\\a"), TreeRun(), callbacks);
+    EXPECT_TRUE(outcome.finished);
+    EXPECT_EQ(outcome.left, 0u);
+    EXPECT_FALSE(Exists(root + L"\\a"));
+}
+
+TEST(DeepTreeTest, AChainDeeperThanWineDeletesIsCountedWhole)
+{
+    const std::wstring root = L"C:\\scdeeper";
+    fixture::FolderChain chain(root, 2100);
+    ASSERT_TRUE(chain.Made());
+    int files = 0, folders = 0;
+    EXPECT_EQ(CountFilesInTree(fixture::ToCp932(root + L"\\a"), &files, &folders), 1);
+    EXPECT_EQ(folders, 2099);
+    EXPECT_EQ(files, 1);
 }

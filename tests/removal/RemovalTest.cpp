@@ -134,6 +134,33 @@ TEST_F(RemovalTest, WhatThe64BitRegistryViewHoldsIsNeitherListedNorTouched)
     EXPECT_TRUE(fixture::ValueExists(HKEY_LOCAL_MACHINE, uninstallKey, L"DisplayName", KEY_WOW64_64KEY));
 }
 
+TEST_F(RemovalTest, AFolderOnTheWaySwappedForALinkAfterTheSurveyLeadsTheDeletionNowhere)
+{
+    // The second confirmation can stay open for as long as the user likes; meanwhile someone who
+    // may write above the application folder puts a link in its way, to a folder of the same name.
+    InstalledProduct product(3);
+    fixture::TempFolder root;
+    const std::wstring app = root / L"Apps\\TeaAtlas";
+    fixture::MakeFile(app + L"\\TeaAtlas.exe", "app");
+    fixture::MakeFile(root / L"Elsewhere\\TeaAtlas\\keep.dat", "keep");
+    product.SetInstallPath(app);
+    Start();
+    Select();
+    m_boxes.QueueAnswer(IDOK);
+    bool swapped = false;
+    m_boxes.QueueAnswer([&](const RecordedBox&) {
+        swapped = fixture::SwapForDirectoryLink(root / L"Apps", root / L"Moved", root / L"Elsewhere");
+        return IDOK;
+    });
+    Delete();
+    EXPECT_EQ(FinalBox(), CString(kFailed));
+    ASSERT_TRUE(swapped);
+    EXPECT_EQ(fixture::ReadBytes(root / L"Elsewhere\\TeaAtlas\\keep.dat"), "keep");
+    EXPECT_TRUE(fixture::Exists(root / L"Moved\\TeaAtlas\\TeaAtlas.exe"))
+        << "nor is the surveyed folder touched";
+    EXPECT_TRUE(product.MachineKeyExists()) << "a failed removal stops before the keys";
+}
+
 TEST_F(RemovalTest, AStartMenuGroupWithOtherContentStays)
 {
     InstalledProduct product(7);

@@ -1,5 +1,6 @@
 #include "Fixtures.h"
 
+#include <aclapi.h>
 #include <shlobj.h>
 #include <sddl.h>
 
@@ -48,7 +49,9 @@ std::wstring ReadString(HKEY root, const std::wstring& key, const std::wstring& 
     return buffer;
 }
 
-// The Unix path of a Windows path, as Wine maps it (UTF-8 under the suite's locales).
+} // namespace
+
+// UTF-8 under the suite's locales.
 std::wstring UnixPath(const std::wstring& path)
 {
     using ToUnix = char*(CDECL*)(LPCWSTR);
@@ -161,8 +164,6 @@ bool SetKeyAccess(HKEY root, const std::wstring& key, bool allowAll)
     }
     return r == ERROR_SUCCESS || Fail(L"cannot set the access of " + key, static_cast<DWORD>(r));
 }
-
-} // namespace
 
 std::wstring FromCodePage932(const std::string& bytes)
 {
@@ -591,6 +592,36 @@ void RemoveEverything(const std::wstring& path)
         WaitUntil([&] { return !Exists(path); });
 }
 
+FolderChain::FolderChain(const std::wstring& root, int levels) : m_root(root)
+{
+    // A chain left by an earlier run is too deep for RemoveTree.
+    const std::wstring unix = UnixPath(root);
+    if (!unix.empty() && Exists(root) && StartUnixCommand(L"/bin/rm -rf \"" + unix + L"\""))
+        WaitUntil([&] { return !Exists(root); }, 60000);
+    // Perl's chdir goes deeper than a shell's cd, which gives up where the full path would pass
+    // 4,096 bytes.
+    if (!MakeFolder(root) ||
+        !MakeFile(root + L"\\chain.pl",
+                  "chdir $ARGV[0] or die; for (1.." + std::to_string(levels) +
+                      ") { mkdir 'a' or die; chdir 'a' or die } open(my $f, '>', 'f') or "
+                      "die; close $f; open(my $m, '>', \"$ARGV[0]/made\") or die;\n"))
+        return;
+    if (!StartUnixCommand(L"/usr/bin/perl \"" + UnixPath(root + L"\\chain.pl") + L"\" \"" + UnixPath(root) +
+                          L"\""))
+        return;
+    m_bMade =
+        WaitUntil([&] { return Exists(root + L"\\made"); }, 60000) || Fail(L"no chain below " + root, 0);
+    DeleteFileW((root + L"\\made").c_str());
+    DeleteFileW((root + L"\\chain.pl").c_str());
+}
+
+FolderChain::~FolderChain()
+{
+    const std::wstring unix = UnixPath(m_root);
+    if (!unix.empty() && StartUnixCommand(L"/bin/rm -rf \"" + unix + L"\""))
+        WaitUntil([&] { return !Exists(m_root); }, 60000);
+}
+
 bool StartUnixCommand(std::wstring command)
 {
     STARTUPINFOW startup = {};
@@ -635,6 +666,56 @@ bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target)
     const bool made = WaitUntil([&] { return Exists(link); });
     return (made && (GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)) ||
            Fail(L"no link was made at " + link, 0);
+}
+
+bool LetEveryoneWrite(const std::wstring& folder)
+{
+    const std::wstring unixFolder = UnixPath(folder);
+    if (unixFolder.empty())
+        return Fail(L"no Unix path for " + folder + L": not running under Wine", 0);
+    if (!StartUnixCommand(L"/bin/chmod 0777 \"" + unixFolder + L"\""))
+        return false;
+    // The change is seen once the folder's "everyone" entry grants writing.
+    return WaitUntil([&] {
+               HANDLE h =
+                   CreateFileW(LongPath(folder).c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+               if (h == INVALID_HANDLE_VALUE)
+                   return false;
+               PACL dacl = nullptr;
+               PSECURITY_DESCRIPTOR sd = nullptr;
+               bool writable = false;
+               if (GetSecurityInfo(h, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                   nullptr, &sd) == ERROR_SUCCESS &&
+                   dacl) {
+                   for (DWORD i = 0; i < dacl->AceCount; ++i) {
+                       void* ace = nullptr;
+                       if (GetAce(dacl, i, &ace) &&
+                           (static_cast<ACCESS_ALLOWED_ACE*>(ace)->Mask & FILE_WRITE_DATA) &&
+                           IsWellKnownSid(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart, WinWorldSid))
+                           writable = true;
+                   }
+               }
+               LocalFree(sd);
+               CloseHandle(h);
+               return writable;
+           }) ||
+           Fail(L"everyone cannot write in " + folder, 0);
+}
+
+bool MakeHardLink(const std::wstring& link, const std::wstring& target)
+{
+    const std::wstring unixTarget = UnixPath(target);
+    const size_t slash = link.find_last_of(L'\\');
+    if (!MakeFolder(link.substr(0, slash)))
+        return false;
+    const std::wstring unixFolder = UnixPath(link.substr(0, slash));
+    if (unixTarget.empty() || unixFolder.empty())
+        return Fail(L"no Unix path for " + link + L": not running under Wine", 0);
+    if (!StartUnixCommand(L"/bin/ln \"" + unixTarget + L"\" \"" + unixFolder + L"/" + link.substr(slash + 1) +
+                          L"\""))
+        return false;
+    return WaitUntil([&] { return Exists(link); }) || Fail(L"no hard link was made at " + link, 0);
 }
 
 bool SwapForDirectoryLink(const std::wstring& folder, const std::wstring& movedTo, const std::wstring& target)

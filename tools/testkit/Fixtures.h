@@ -168,6 +168,27 @@ private:
     bool m_bOwned = true;
 };
 
+// The Unix path of a Windows path, as Wine maps it; empty when not running under Wine.
+std::wstring UnixPath(const std::wstring& path);
+
+// A chain of one-letter folders ("a\\a\\...", levels deep) below root with a file "f" at the bottom,
+// made from the Unix side with relative mkdir (Wine cannot reach deeper than its 4,096-byte Unix
+// paths allow), and removed from there at the end.
+class FolderChain
+{
+public:
+    FolderChain(const std::wstring& root, int levels);
+    ~FolderChain();
+    FolderChain(const FolderChain&) = delete;
+    FolderChain& operator=(const FolderChain&) = delete;
+
+    bool Made() const { return m_bMade; }
+
+private:
+    std::wstring m_root;
+    bool m_bMade = false;
+};
+
 // Starts a Unix program, given by its Unix path, without waiting for it: the caller polls for its
 // effect. Its arguments are split by the Windows rules, so quote them with double quotes.
 bool StartUnixCommand(std::wstring command);
@@ -180,6 +201,14 @@ bool RunAndWait(std::wstring commandLine, DWORD& exitCode, DWORD timeoutMs = 600
 // junction: a directory with the reparse-point attribute). Never make links to files: Wine shows
 // them as plain files and deleting one deletes its target.
 bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target);
+
+// Lets everyone write in folder, from the Unix side: Wine shows a folder's permissions as its Unix
+// mode gives them (it keeps no access list of its own), so this is how "ordinary users may change
+// it" is made here.
+bool LetEveryoneWrite(const std::wstring& folder);
+
+// A second name (a hard link) for the file target, made from the Unix side.
+bool MakeHardLink(const std::wstring& link, const std::wstring& target);
 
 // Moves folder to movedTo and puts a directory link to target in its place, from the Unix side
 // (Wine cannot swap a folder for a link itself). False when the link did not appear.
