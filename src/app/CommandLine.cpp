@@ -17,19 +17,22 @@ bool IsSwitch(const std::wstring& arg)
 
 } // namespace
 
-const char kUsageText[] = "使い方:\n"
-                          "  SeriesClean.exe /quiet /remove <製品名|{GUID}> [/log <ファイル>]\n"
-                          "  SeriesClean.exe /quiet /remove all [/purge] [/log <ファイル>]\n"
-                          "  SeriesClean.exe /list [/log <ファイル>]\n"
-                          "  SeriesClean.exe /?\n\n"
-                          "/quiet\t画面を表示せずに削除します。\n"
-                          "/remove\t削除する製品 (一覧の製品名、アンインストールGUID、または all)。\n"
-                          "/purge\tall の削除後に製品が残っていなければ設定データも削除します。\n"
-                          "/list\tインストールされている製品を出力します。\n"
-                          "/log\tログファイル (既定: %TEMP%\\SeriesClean.log)。\n"
-                          "/?\tこの説明を表示します。\n\n"
-                          "終了コード: 0 成功, 3010 再起動が必要, 1618 実行中, 1605 未インストール,\n"
-                          "1603 失敗, 1639 コマンドラインの誤り, 5 管理者権限が必要";
+const char kUsageText[] =
+    "使い方:\n"
+    "  SeriesClean.exe /quiet /remove <製品名|{GUID}> [/whatif] [/log <ファイル>]\n"
+    "  SeriesClean.exe /quiet /remove all [/purge] [/whatif] [/log <ファイル>]\n"
+    "  SeriesClean.exe /list [/log <ファイル>]\n"
+    "  SeriesClean.exe /?\n\n"
+    "/quiet\t画面を表示せずに削除します。\n"
+    "/remove\t削除する製品 (一覧の製品名、アンインストールGUID、または all)。\n"
+    "/purge\tall の削除後に製品が残っていなければ設定データも削除します。\n"
+    "/whatif\t削除するものを出力するだけで、何も削除しません。\n"
+    "/list\tインストールされている製品を出力します。\n"
+    "/log\tログファイル (既定: %SystemRoot%\\Logs\\SeriesClean\\SeriesClean.log)。\n"
+    "/?\tこの説明を表示します。\n\n"
+    "終了コード: 0 成功, 3010 再起動が必要, 1618 実行中, 1605 未インストール,\n"
+    "1603 失敗, 1622 ログを開けない, 1633 64ビット版Windowsでは SeriesClean.exe を使用,\n"
+    "1639 コマンドラインの誤り, 5 管理者権限が必要";
 
 bool EqualsIgnoringAsciiCase(const std::wstring& text, const std::wstring& other)
 {
@@ -92,6 +95,8 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& args)
             ok = flag(line.quiet);
         else if (EqualsIgnoringAsciiCase(name, L"purge"))
             ok = flag(line.purge);
+        else if (EqualsIgnoringAsciiCase(name, L"whatif"))
+            ok = flag(line.whatIf);
         else if (EqualsIgnoringAsciiCase(name, L"list"))
             ok = flag(list);
         else if (EqualsIgnoringAsciiCase(name, L"remove"))
@@ -106,7 +111,7 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& args)
         line.action = CommandAction::Usage;
         return line;
     }
-    if (list && !remove && !line.quiet && !line.purge) {
+    if (list && !remove && !line.quiet && !line.purge && !line.whatIf) {
         line.action = CommandAction::List;
         return line;
     }

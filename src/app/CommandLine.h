@@ -20,6 +20,7 @@ struct CommandLine
     CommandAction action = CommandAction::Dialog;
     bool quiet = false;
     bool purge = false;
+    bool whatIf = false;  // a dry run: what a removal would delete, nothing deleted
     std::wstring product; // a name as the list shows it, a GUID with braces, or "all"
     std::wstring logPath; // empty: the default log
 };

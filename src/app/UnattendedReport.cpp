@@ -4,6 +4,7 @@
 #include "framework/FileSystem.h"
 #include "framework/Security.h"
 #include "framework/Text.h"
+#include "removal/RemovalBackup.h"
 
 namespace {
 
@@ -40,24 +41,6 @@ std::wstring ParentOf(const std::wstring& path)
 }
 
 } // namespace
-
-std::wstring RegistryName(const RemovalKey& key)
-{
-    std::wstring path = win32::Widen(key.path);
-    if (!key.profile.empty())
-        return L"HKEY_USERS\\" + key.profile + L"\\" + path;
-    if (key.root == HKEY_CURRENT_USER)
-        return L"HKEY_CURRENT_USER\\" + path;
-#ifdef _WIN64
-    // A 64-bit build runs on 64-bit Windows only, where the 32-bit view of SOFTWARE is WOW6432Node.
-    const std::wstring software = L"SOFTWARE\\";
-    if ((key.view & KEY_WOW64_32KEY) && path.size() > software.size() &&
-        CompareStringOrdinal(path.c_str(), static_cast<int>(software.size()), software.c_str(),
-                             static_cast<int>(software.size()), TRUE) == CSTR_EQUAL)
-        path.insert(software.size(), L"WOW6432Node\\");
-#endif
-    return L"HKEY_LOCAL_MACHINE\\" + path;
-}
 
 int CUnattendedReport::ExitCode() const
 {
@@ -112,16 +95,27 @@ void CUnattendedReport::OnKeyEnd(const RemovalKey& key, KeyRemoval result, DWORD
 {
     switch (result) {
     case KeyRemoval::Deleted:
-        m_log.Write(L"  key deleted: " + RegistryName(key));
+        m_log.Write(L"  key deleted: " + RegeditName(key));
         break;
     case KeyRemoval::Absent:
-        m_log.Write(L"  key absent: " + RegistryName(key));
+        m_log.Write(L"  key absent: " + RegeditName(key));
         break;
     case KeyRemoval::Failed:
-        m_log.Write(WithError(L"  key could not be deleted: " + RegistryName(key), error));
+        m_log.Write(WithError(L"  key could not be deleted: " + RegeditName(key), error));
         m_bFailed = true;
         break;
     }
+}
+
+void CUnattendedReport::OnBackup(const std::wstring& file)
+{
+    m_log.Write(L"  registry backup: " + file);
+}
+
+void CUnattendedReport::OnBackupFailed(const std::wstring& why, DWORD error)
+{
+    m_log.Write(WithError(L"  nothing deleted: the registry backup failed, " + why, error));
+    m_bFailed = true;
 }
 
 int CUnattendedReport::OnLockedFile(const LockedEntry& entry)

@@ -10,11 +10,6 @@
 #include <set>
 #include <string>
 
-// What regedit calls a key the removal deletes: HKLM keys of the 32-bit view are under
-// HKEY_LOCAL_MACHINE\SOFTWARE\WOW6432Node on 64-bit Windows, a profile's keys under
-// HKEY_USERS\<SID>.
-std::wstring RegistryName(const RemovalKey& key);
-
 class CUnattendedReport final : public CRemovalReport
 {
 public:
@@ -30,6 +25,8 @@ public:
     void OnPieceStart(const RemovalPiece& piece) override;
     void OnPieceEnd(const RemovalPiece& piece, const TreeOutcome& outcome) override;
     void OnKeyEnd(const RemovalKey& key, KeyRemoval result, DWORD error) override;
+    void OnBackup(const std::wstring& file) override;
+    void OnBackupFailed(const std::wstring& why, DWORD error) override;
 
 private:
     // Whether the entry may wait for the restart: Windows then deletes it by its path, with full

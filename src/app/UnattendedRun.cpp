@@ -6,12 +6,14 @@
 #include "catalog/InstalledProducts.h"
 #include "catalog/ProductCatalog.h"
 #include "framework/Platform.h"
+#include "framework/Registry.h"
 #include "framework/Security.h"
 #include "framework/Text.h"
 #include "framework/Wnd.h"
 #include "removal/Policy.h"
 #include "removal/ProgramFolders.h"
 #include "removal/RegistryRemoval.h"
+#include "removal/RemovalBackup.h"
 #include "removal/RemovalWorker.h"
 #include "removal/Survey.h"
 #include "removal/UserProfiles.h"
@@ -95,6 +97,9 @@ private:
     void CloseProfiles();
     // A job for the product with every open profile's pieces, surveyed; logged when log is set.
     void Survey(const InstalledEntry& item, RemovalJob& job, bool log);
+    // Writes what a real run would delete, piece by piece and key by key, to the log and to redirected
+    // standard output; deletes and backs up nothing.
+    void DryRun(const std::vector<InstalledEntry>& targets);
     // Removes one installed product: 0, 3010 or 1603.
     int RemoveOne(const InstalledEntry& item);
     // Deletes every profile's settings key when no product of the series is left. False on failure.
@@ -195,6 +200,12 @@ int CUnattendedRun::Remove()
         }
     }
 
+    if (m_line.whatIf) {
+        DryRun(targets);
+        CloseProfiles();
+        return End(EXIT_DONE);
+    }
+
     // A failed product does not stop the others; the worst outcome is the run's.
     int code = EXIT_DONE;
     for (const InstalledEntry& item : targets) {
@@ -282,6 +293,51 @@ void CUnattendedRun::Survey(const InstalledEntry& item, RemovalJob& job, bool lo
     }
 }
 
+void CUnattendedRun::DryRun(const std::vector<InstalledEntry>& targets)
+{
+    std::wstring output;
+    auto say = [&](const std::wstring& line) {
+        m_log.Write(line);
+        output += line + L"\r\n";
+    };
+    auto exists = [](const RemovalKey& key) {
+        win32::RegKey opened;
+        return opened.Open(key.root, key.path, KEY_QUERY_VALUE | key.view) == ERROR_SUCCESS;
+    };
+    say(L"dry run: nothing is deleted, no backup is written");
+    for (const InstalledEntry& item : targets) {
+        say(L"product: " + Wide(item.strLabel) + L" " + Wide(item.pEntry->GetUninstallGuid()));
+        RemovalJob job;
+        Survey(item, job, true);
+        for (RemovalSlot slot : kRemovalOrder) {
+            if (slot != SLOT_CACHE_FOLDER) {
+                if (job.m_bFound[slot])
+                    say(std::wstring(L"  would remove the ") + kPieceNames[slot] + L": " +
+                        Wide(job.m_strTarget[slot]));
+                continue;
+            }
+            for (const ProfilePieces& profile : job.m_profiles) {
+                if (profile.bCacheFound)
+                    say(std::wstring(L"  would remove the ") + kPieceNames[slot] + L" of " + profile.sid +
+                        L": " + Wide(profile.strCache));
+            }
+        }
+        for (const RemovalKey& key : RemovalKeysOf(job)) {
+            if (exists(key))
+                say(L"  would delete the key: " + RegeditName(key));
+        }
+    }
+    if (m_line.purge) {
+        for (const OpenProfile& open : m_profiles) {
+            const RemovalKey key{open.hive->Root(), kSeriesSettingsKey, 0, open.profile.m_sid};
+            if (exists(key))
+                say(L"would delete the settings key once no product of the series is left: " +
+                    RegeditName(key));
+        }
+    }
+    WriteRedirectedStdOut(win32::ToUtf8(output));
+}
+
 int CUnattendedRun::RemoveOne(const InstalledEntry& item)
 {
     m_log.Write(L"product: " + Wide(item.strLabel) + L" " + Wide(item.pEntry->GetUninstallGuid()));
@@ -303,20 +359,28 @@ bool CUnattendedRun::Purge()
         const RemovalKey key{open.hive->Root(), kSeriesSettingsKey, 0, open.profile.m_sid};
         if (seriesInstalled == 1) {
             m_log.Write(L"settings key kept, a product of the series is still installed: " +
-                        RegistryName(key));
+                        RegeditName(key));
             continue;
         }
         if (!OffersSettingsRemoval(seriesInstalled, key.root)) {
-            m_log.Write(L"settings key absent: " + RegistryName(key));
+            m_log.Write(L"settings key absent: " + RegeditName(key));
             continue;
         }
+        std::wstring backup, why;
         DWORD error = 0;
-        if (DeleteRegistryKeyStrictly(key.root, key.path, 0, error) == KeyRemoval::Failed) {
-            m_log.Write(WithError(L"settings key could not be deleted: " + RegistryName(key), error));
+        if (!BackUpKeys({key}, L"設定データ " + open.profile.m_sid, backup, why, error)) {
+            m_log.Write(WithError(
+                L"settings key kept, its registry backup failed, " + why + L": " + RegeditName(key), error));
             purged = false;
             continue;
         }
-        m_log.Write(L"settings key deleted: " + RegistryName(key));
+        m_log.Write(L"registry backup: " + backup);
+        if (DeleteRegistryKeyStrictly(key.root, key.path, 0, error) == KeyRemoval::Failed) {
+            m_log.Write(WithError(L"settings key could not be deleted: " + RegeditName(key), error));
+            purged = false;
+            continue;
+        }
+        m_log.Write(L"settings key deleted: " + RegeditName(key));
     }
     return purged;
 }

@@ -28,10 +28,23 @@ KeyRemoval DeleteRegistryKeyStrictly(HKEY hRootKey, CString strKeyPath, REGSAM v
     error = ERROR_INVALID_PARAMETER;
     if (trimmed.IsEmpty())
         return KeyRemoval::Failed;
-    error = static_cast<DWORD>(win32::DeleteKeyTree(hRootKey, strKeyPath, view));
-    if (error == ERROR_SUCCESS)
+    {
+        win32::RegKey key;
+        error = static_cast<DWORD>(key.Open(hRootKey, strKeyPath, KEY_QUERY_VALUE | view));
+        if (error == ERROR_FILE_NOT_FOUND)
+            return KeyRemoval::Absent;
+    }
+    // Whatever fails from here on, the key was there: an error inside the tree (a sub-key that went
+    // meanwhile, a link) is no "absent".
+    const DWORD deletion = static_cast<DWORD>(win32::DeleteKeyTree(hRootKey, strKeyPath, view));
+    win32::RegKey key;
+    const LONG after = key.Open(hRootKey, strKeyPath, KEY_QUERY_VALUE | view);
+    if (deletion == ERROR_SUCCESS && after == ERROR_FILE_NOT_FOUND)
         return KeyRemoval::Deleted;
-    return error == ERROR_FILE_NOT_FOUND ? KeyRemoval::Absent : KeyRemoval::Failed;
+    error = deletion != ERROR_SUCCESS ? deletion
+            : after == ERROR_SUCCESS  ? ERROR_ACCESS_DENIED
+                                      : static_cast<DWORD>(after);
+    return KeyRemoval::Failed;
 }
 
 bool SeriesSettingsExist(HKEY userRoot)

@@ -78,6 +78,7 @@ struct RemovalJob
     CString m_strMachineKey;
     CString m_strExtraMachineKey; // may be empty
     CString m_strUserKey;         // under HKEY_CURRENT_USER
+    CString m_strProduct;         // the product's display name, which the registry backup is named after
     // What the survey found at each found slot's path: the deletion goes nowhere else.
     win32::FileIdentity m_identity[SLOT_COUNT];
     // Set for a removal through every profile of the PC: each profile's cache folder and user key

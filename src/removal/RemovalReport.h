@@ -37,6 +37,7 @@ struct RemovalKey
     CString path;         // below root
     REGSAM view;          // the registry view it is deleted in
     std::wstring profile; // the SID of the profile whose hive root is, else empty
+    bool goOn = false;    // a failure does not keep the later keys from being tried
 };
 
 // One piece on disk a removal deletes.
@@ -68,6 +69,11 @@ public:
     // A key counts as deleted when it is gone afterwards. Judged strictly, only a key Windows says
     // does not exist counts as absent; otherwise also one that cannot be opened with full access.
     [[nodiscard]] virtual bool JudgesKeysStrictly() const { return false; }
+
+    // The registry backup written before anything was deleted, or why none could be (the removal
+    // then ends as failed, with nothing deleted).
+    virtual void OnBackup(const std::wstring&) {}
+    virtual void OnBackupFailed(const std::wstring&, DWORD) {}
 
     // For a record of what was done; nothing by default.
     virtual void OnPieceStart(const RemovalPiece&) {}

@@ -6,6 +6,8 @@
 #include "removal/PathOps.h"
 #include "removal/ProtectedFolders.h"
 #include "removal/RegistryRemoval.h"
+#include "removal/RemovalBackup.h"
+#include "framework/Text.h"
 
 namespace {
 
@@ -58,6 +60,15 @@ private:
 
 RemovalEnd Worker::Run()
 {
+    // The way back comes first: without it, nothing goes.
+    std::wstring backup, why;
+    DWORD error = 0;
+    if (!BackUpKeys(RemovalKeysOf(m_job), win32::Widen(m_job.m_strProduct), backup, why, error)) {
+        m_report.OnBackupFailed(why, error);
+        return End(RemovalEnd::Failed);
+    }
+    m_report.OnBackup(backup);
+
     m_job.m_nStepTotal = 0;
     for (int slot = 0; slot < SLOT_COUNT; ++slot) {
         if (m_job.m_bFound[slot])
@@ -141,20 +152,13 @@ bool Worker::RunPiece(const RemovalPiece& piece, const win32::FileIdentity& iden
 
 bool Worker::RunRegistrySteps()
 {
-    if (!DeleteKey({HKEY_LOCAL_MACHINE, m_job.m_strMachineKey, kProductMachineView, std::wstring()}))
-        return false;
-    if (!m_job.m_strExtraMachineKey.IsEmpty() &&
-        !DeleteKey({HKEY_LOCAL_MACHINE, m_job.m_strExtraMachineKey, kProductMachineView, std::wstring()}))
-        return false;
-    if (!DeleteKey({HKEY_LOCAL_MACHINE, m_job.m_strUninstallKey, kProductMachineView, std::wstring()}))
-        return false;
-    if (!m_job.m_bPerProfile)
-        return DeleteKey({HKEY_CURRENT_USER, m_job.m_strUserKey, 0, std::wstring()});
-    // A profile's key that stays does not keep the others' from going; any that stays fails the removal.
     bool deleted = true;
-    for (const ProfilePieces& profile : m_job.m_profiles) {
-        if (!DeleteKey({profile.hive, m_job.m_strUserKey, 0, profile.sid}))
-            deleted = false;
+    for (const RemovalKey& key : RemovalKeysOf(m_job)) {
+        if (DeleteKey(key))
+            continue;
+        deleted = false;
+        if (!key.goOn)
+            return false; // the later keys are not touched
     }
     return deleted;
 }
@@ -174,6 +178,24 @@ bool Worker::DeleteKey(const RemovalKey& key)
 }
 
 } // namespace
+
+std::vector<RemovalKey> RemovalKeysOf(const RemovalJob& job)
+{
+    std::vector<RemovalKey> keys = {
+        {HKEY_LOCAL_MACHINE, job.m_strMachineKey, kProductMachineView, std::wstring()}};
+    if (!job.m_strExtraMachineKey.IsEmpty())
+        keys.push_back({HKEY_LOCAL_MACHINE, job.m_strExtraMachineKey, kProductMachineView, std::wstring()});
+    keys.push_back({HKEY_LOCAL_MACHINE, job.m_strUninstallKey, kProductMachineView, std::wstring()});
+    if (!job.m_bPerProfile) {
+        keys.push_back({HKEY_CURRENT_USER, job.m_strUserKey, 0, std::wstring()});
+        return keys;
+    }
+    // A profile's key that stays does not keep the others' from going; any that stays fails the
+    // removal.
+    for (const ProfilePieces& profile : job.m_profiles)
+        keys.push_back({profile.hive, job.m_strUserKey, 0, profile.sid, true});
+    return keys;
+}
 
 RemovalEnd RunRemoval(RemovalJob& job, CRemovalReport& report)
 {

@@ -193,6 +193,7 @@ void SurveyRemoval(const CProductEntry& entry, RemovalJob& job, PieceState* stat
     job.m_strExtraMachineKey = entry.GetExtraMachineKey();
     job.m_strUserKey = entry.GetUserKey();
     job.m_strUninstallKey = UninstallKeyPath(entry.GetUninstallGuid());
+    job.m_strProduct = entry.GetDisplayName();
 
     if (!states)
         return;

@@ -3,6 +3,7 @@
 #include "removal/Policy.h"
 #include "catalog/ProductCatalog.h"
 #include "removal/RegistryRemoval.h"
+#include "removal/RemovalBackup.h"
 
 #include <algorithm>
 
@@ -271,7 +272,12 @@ void CSeriesCleanDlg::OnExit()
                        "残しておいても問題はありません)",
                        kAppTitle, MB_YESNO | MB_ICONEXCLAMATION);
         if (answer == IDYES) {
-            if (DeleteSeriesSettings() == 0)
+            // The way back first: a key that cannot be backed up stays.
+            std::wstring backup, why;
+            DWORD error = 0;
+            const bool backedUp = BackUpKeys({{HKEY_CURRENT_USER, kSeriesSettingsKey, 0, std::wstring()}},
+                                             L"設定データ", backup, why, error);
+            if (!backedUp || DeleteSeriesSettings() == 0)
                 MessageBox("レジストリの削除に失敗しました。\rアプリが稼動してないかなど御確認ください。",
                            kAppTitle, MB_ICONERROR);
             else

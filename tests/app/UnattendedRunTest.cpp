@@ -4,9 +4,12 @@
 #include "app/UnattendedRun.h"
 #include "framework/Security.h"
 #include "removal/ProgramFolders.h"
+#include "support/Backups.h"
 #include "support/Fixtures.h"
 #include "support/InstalledProduct.h"
+#include "support/MessageBoxRecorder.h"
 #include "support/OtherProfile.h"
+#include "support/PlatformSeam.h"
 #include "support/Unattended.h"
 #include "testkit/Products.h"
 
@@ -299,11 +302,138 @@ TEST_F(UnattendedRunTest, AFolderHeldOpenWithoutDeleteSharingIsNotReportedAsRemo
 
 TEST_F(UnattendedRunTest, AKeyThatExistsButCannotBeDeletedFailsTheRun)
 {
+    // A key that holds a registry link cannot be deleted whole.
     InstalledProduct product(3);
-    const fixture::UnreadableKey locked(HKEY_CURRENT_USER, product.Catalog().userKey + L"\\Locked");
+    const std::wstring link = product.Catalog().userKey + L"\\Link";
+    fixture::CreateKey(HKEY_LOCAL_MACHINE, L"Software\\SeriesCleanTests\\LinkTarget");
+    ASSERT_TRUE(fixture::MakeRegistryLink(HKEY_CURRENT_USER, link,
+                                          L"\\Registry\\Machine\\Software\\SeriesCleanTests\\LinkTarget"));
     const UnattendedResult run = RemoveTea();
+    fixture::RemoveRegistryLink(HKEY_CURRENT_USER, link);
+    fixture::DeleteKey(HKEY_LOCAL_MACHINE, L"Software\\SeriesCleanTests");
     EXPECT_EQ(run.exitCode, 1603);
     EXPECT_TRUE(HasLineStarting(run.log, L"  key could not be deleted: HKEY_USERS\\" +
                                              fixture::CurrentUserSid() +
                                              L"\\Software\\Korami\\TeaAtlas (Windows error "));
+}
+
+// The way back: every key an unattended run deletes, every profile's included, is in one .reg file
+// the log names, and without that file nothing is deleted.
+
+TEST_F(UnattendedRunTest, EveryKeyOfEveryProfileComesBackWithImport)
+{
+    InstalledProduct product(3);
+    product.WithAllPieces();
+    const products::Row& row = product.Catalog();
+    OtherProfile alice(kAlice, L"alice", OtherProfile::Hive::LoggedOn, 3);
+    const std::wstring aliceKey = std::wstring(kAlice) + L"\\" + row.userKey;
+    WriteOddValues(HKEY_LOCAL_MACHINE, row.machineKey, products::kMachineView);
+    WriteOddValues(HKEY_USERS, aliceKey);
+    const auto machine = TreeOf(HKEY_LOCAL_MACHINE, row.machineKey, products::kMachineView);
+    const auto aliceTree = TreeOf(HKEY_USERS, aliceKey);
+    const auto user = TreeOf(HKEY_CURRENT_USER, row.userKey);
+
+    const UnattendedResult run = RemoveTea();
+
+    EXPECT_EQ(run.exitCode, 0);
+    ASSERT_FALSE(product.MachineKeyExists());
+    ASSERT_FALSE(alice.UserKeyExists());
+    std::wstring file;
+    for (const std::wstring& line : run.log) {
+        if (line.rfind(L"  registry backup: ", 0) == 0)
+            file = line.substr(19);
+    }
+    ASSERT_FALSE(file.empty());
+    EXPECT_EQ(file.rfind(BackupFolderPath() + L"\\", 0), 0u);
+    ASSERT_TRUE(ImportRegFile(file));
+    EXPECT_EQ(TreeOf(HKEY_LOCAL_MACHINE, row.machineKey, products::kMachineView), machine);
+    EXPECT_EQ(TreeOf(HKEY_USERS, aliceKey), aliceTree);
+    EXPECT_EQ(TreeOf(HKEY_CURRENT_USER, row.userKey), user);
+}
+
+TEST_F(UnattendedRunTest, WithoutABackupNothingIsDeletedAndTheRunFails)
+{
+    InstalledProduct product(3);
+    product.WithAllPieces();
+    const BlockedBackupFolder blocked;
+    const UnattendedResult run = RemoveTea();
+    EXPECT_EQ(run.exitCode, 1603);
+    EXPECT_TRUE(product.MachineKeyExists());
+    EXPECT_TRUE(product.UserKeyExists());
+    EXPECT_TRUE(fixture::Exists(product.AppFolder()));
+    EXPECT_TRUE(fixture::Exists(product.CacheFolder()));
+    EXPECT_TRUE(HasLineStarting(run.log, L"  nothing deleted: the registry backup failed, the folder " +
+                                             BackupFolderPath() + L" cannot be used: it is not a folder"));
+}
+
+// The dry run: what a real run would delete, and nothing deleted.
+
+TEST_F(UnattendedRunTest, ADryRunNamesEveryPieceAndKeyAndChangesNothing)
+{
+    InstalledProduct product(3);
+    product.WithAllPieces();
+    OtherProfile alice(kAlice, L"alice", OtherProfile::Hive::LoggedOn, 3);
+    const products::Row& row = product.Catalog();
+    const auto machine = TreeOf(HKEY_LOCAL_MACHINE, L"Software\\Korami", products::kMachineView);
+    const auto user = TreeOf(HKEY_CURRENT_USER, L"Software\\Korami");
+    const int files = fixture::CountFiles(product.AppFolder()) + fixture::CountFiles(product.CacheFolder()) +
+                      fixture::CountFiles(alice.CacheFolder());
+    const std::set<std::wstring> backups = BackupFiles();
+
+    const UnattendedResult run = Run(L"/whatif /quiet /remove 茶房ガイド /purge");
+
+    EXPECT_EQ(run.exitCode, 1639) << "/purge goes with all only";
+    const UnattendedResult dry = Run(L"/quiet /remove 茶房ガイド /whatif");
+    EXPECT_EQ(dry.exitCode, 0);
+    EXPECT_EQ(TreeOf(HKEY_LOCAL_MACHINE, L"Software\\Korami", products::kMachineView), machine);
+    EXPECT_EQ(TreeOf(HKEY_CURRENT_USER, L"Software\\Korami"), user);
+    EXPECT_TRUE(alice.UserKeyExists());
+    EXPECT_TRUE(product.UninstallKeyExists());
+    EXPECT_EQ(fixture::CountFiles(product.AppFolder()) + fixture::CountFiles(product.CacheFolder()) +
+                  fixture::CountFiles(alice.CacheFolder()),
+              files);
+    EXPECT_TRUE(fixture::Exists(product.StartMenuFolder()));
+    EXPECT_TRUE(fixture::Exists(product.DesktopLink()));
+    EXPECT_TRUE(fixture::Exists(product.SetupInfoFolder()));
+    EXPECT_TRUE(NewBackupFiles(backups).empty()) << "a dry run writes no backup";
+
+    const std::wstring me = fixture::CurrentUserSid();
+    for (const std::wstring& line : std::vector<std::wstring>{
+             L"  would remove the Start menu folder: " + product.StartMenuFolder(),
+             L"  would remove the desktop shortcut: " + product.DesktopLink(),
+             L"  would remove the setup information folder: " + product.SetupInfoFolder(),
+             L"  would remove the map cache folder of " + me + L": " + product.CacheFolder(),
+             L"  would remove the map cache folder of " + std::wstring(kAlice) + L": " + alice.CacheFolder(),
+             std::wstring(
+                 L"  would delete the key: HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Korami\\TeaAtlas"),
+             L"  would delete the key: HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\"
+             L"CurrentVersion\\Uninstall\\" +
+                 row.guid,
+             L"  would delete the key: HKEY_USERS\\" + me + L"\\Software\\Korami\\TeaAtlas",
+             L"  would delete the key: HKEY_USERS\\" + std::wstring(kAlice) + L"\\Software\\Korami\\TeaAtlas",
+         })
+        EXPECT_TRUE(HasLine(dry.log, line)) << fixture::ToCp932(line).GetString();
+    EXPECT_TRUE(HasLineStarting(dry.log, L"  would remove the application folder: "));
+}
+
+TEST_F(UnattendedRunTest, ADryRunRefusesAsARealRunWould)
+{
+    InstalledProduct product(3);
+    product.WithAppFolder();
+    EXPECT_EQ(Run(L"/quiet /remove {00000000-0000-0000-0000-000000000000} /whatif").exitCode, 1605);
+    {
+        MessageBoxRecorder boxes; // a command line that is not quiet gets the usage box
+        EXPECT_EQ(Run(L"/whatif /list").exitCode, 1639);
+        EXPECT_EQ(Run(L"/remove all /whatif").exitCode, 1639) << "quiet only";
+        EXPECT_EQ(boxes.Count(), 2u);
+    }
+    {
+        const win32::CAdministratorsLock otherCopy(L"Global\\SeriesClean.Running", m_logs / L"lock");
+        EXPECT_EQ(Run(L"/quiet /remove all /whatif").exitCode, 1618);
+    }
+    {
+        ScopedPlatform standardUser(1, 0);
+        EXPECT_EQ(Run(L"/quiet /remove all /whatif").exitCode, 5);
+    }
+    EXPECT_TRUE(fixture::Exists(product.AppFolder() + L"\\file0.dat"));
 }

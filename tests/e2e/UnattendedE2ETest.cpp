@@ -110,7 +110,7 @@ TEST_F(UnattendedE2ETest, AQuietRemovalTakesEveryPieceShowsNothingAndLogsEachSte
     // Named as regedit shows them: the 32-bit view's keys under WOW6432Node, the user's under the
     // profile's own hive.
     EXPECT_TRUE(
-        HasLine(lines, L"  key deleted: HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Korami\\TeaAtlas"));
+        HasLine(lines, L"  key deleted: HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Korami\\TeaAtlas"));
     EXPECT_TRUE(HasLine(lines, L"  key deleted: HKEY_USERS\\" + fixture::CurrentUserSid() +
                                    L"\\Software\\Korami\\TeaAtlas"));
     EXPECT_EQ(lines.back(), L"exit code 0: done");

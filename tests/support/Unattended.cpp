@@ -17,8 +17,8 @@ UnattendedResult RunUnattended(const std::wstring& arguments, const std::wstring
     const std::wstring commandLine = L"SeriesClean.exe " + arguments + L" /log \"" + log + L"\"";
     UnattendedResult result;
     result.exitCode = RunCommandLine(ParseCommandLine(SplitArguments(commandLine.c_str())));
-    // 1622: the log was refused, and is not the run's.
-    if (result.exitCode != 1622)
+    // 1622: the log was refused, and is not the run's; 1639: an invalid command line names no log.
+    if (result.exitCode != 1622 && result.exitCode != 1639)
         result.log = fixture::LogLines(log);
     return result;
 }

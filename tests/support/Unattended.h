@@ -8,7 +8,8 @@
 struct UnattendedResult
 {
     int exitCode = -1;
-    std::vector<std::wstring> log; // without time stamps; empty when the run refused the log (1622)
+    // Without time stamps; empty when the run refused the log (1622) or read no command line (1639).
+    std::vector<std::wstring> log;
 };
 
 // Runs "SeriesClean.exe <arguments> /log <log>".
