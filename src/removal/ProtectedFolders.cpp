@@ -189,8 +189,10 @@ void CProtectedFolders::AddWindowsFolder(const std::wstring& path)
     if (!win32::OpenForIdentity(folder, handle))
         return;
     win32::FileIdentity identity;
-    if (win32::GetIdentity(handle.Get(), identity))
+    if (win32::GetIdentity(handle.Get(), identity)) {
         m_windowsIdentities.insert(identity);
+        m_windowsIdentityPaths.emplace(identity.m_nFileIndex, folder);
+    }
     std::wstring finalPath;
     if (win32::GetFinalPath(handle.Get(), finalPath) && !EqualIgnoringCase(finalPath, folder))
         m_windowsPaths.push_back(finalPath);
@@ -211,7 +213,7 @@ bool CProtectedFolders::LiesInWindows(const std::wstring& path, bool resolve) co
         win32::KernelHandle handle;
         if (win32::OpenForIdentity(LongForm(folder), handle)) {
             win32::FileIdentity identity;
-            if (win32::GetIdentity(handle.Get(), identity) && m_windowsIdentities.count(identity) != 0)
+            if (win32::GetIdentity(handle.Get(), identity) && IsProtectedIdentity(identity, true))
                 return true;
             // The deepest folder that exists resolves every link on the way at once: a link to
             // System32 is not the Windows folder, but where it leads lies inside it.
@@ -243,8 +245,10 @@ void CProtectedFolders::AddWithAncestors(std::wstring path, std::set<std::wstrin
         win32::KernelHandle folder;
         if (win32::OpenForIdentity(path, folder)) {
             win32::FileIdentity identity;
-            if (win32::GetIdentity(folder.Get(), identity))
+            if (win32::GetIdentity(folder.Get(), identity)) {
                 m_identities.insert(identity);
+                m_identityPaths.emplace(identity.m_nFileIndex, path);
+            }
             std::wstring finalPath;
             if (win32::GetFinalPath(folder.Get(), finalPath) && !EqualIgnoringCase(finalPath, path))
                 AddWithAncestors(finalPath, visited);
@@ -252,6 +256,23 @@ void CProtectedFolders::AddWithAncestors(std::wstring path, std::set<std::wstrin
         if (IsRoot(path))
             return;
     }
+}
+
+bool CProtectedFolders::IsProtectedIdentity(const win32::FileIdentity& identity, bool windows) const
+{
+    if ((windows ? m_windowsIdentities : m_identities).count(identity) != 0)
+        return true;
+    const auto& byIndex = windows ? m_windowsIdentityPaths : m_identityPaths;
+    const auto range = byIndex.equal_range(identity.m_nFileIndex);
+    for (auto it = range.first; it != range.second; ++it) {
+        win32::KernelHandle again;
+        win32::FileIdentity now;
+        // A protected folder that cannot be told any more counts as this one.
+        if (!win32::OpenForIdentity(LongForm(it->second), again) || !win32::GetIdentity(again.Get(), now) ||
+            now == identity)
+            return true;
+    }
+    return false;
 }
 
 bool CProtectedFolders::IsProtected(const CString& strPath) const
@@ -286,7 +307,7 @@ CProtectedFolders::Target CProtectedFolders::CheckTarget(const CString& strPath,
                                                                               : Target::Protected;
     }
     win32::FileIdentity followed;
-    if (!win32::GetIdentity(handle.Get(), followed) || m_identities.count(followed) != 0)
+    if (!win32::GetIdentity(handle.Get(), followed) || IsProtectedIdentity(followed, false))
         return Target::Protected;
     if (!identity)
         return Target::Allowed;

@@ -6,6 +6,7 @@
 #include "framework/FileIdentity.h"
 #include "framework/String.h"
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -54,8 +55,17 @@ private:
     // resolve, also along the path the system resolves the deepest existing one to.
     bool LiesInWindows(const std::wstring& path, bool resolve) const;
 
+    // Whether identity is that of a protected folder (or, with windows, of the Windows folder). A
+    // folder whose file index matches is opened again and compared as it is now: the volume serial
+    // number a handle reports may change when another drive letter comes to stand for the same
+    // folder (Wine reports the serial of the drive it maps the folder to, and notices a new drive
+    // only a moment later).
+    bool IsProtectedIdentity(const win32::FileIdentity& identity, bool windows) const;
+
     std::set<win32::FileIdentity> m_identities;
+    std::multimap<ULONGLONG, std::wstring> m_identityPaths; // file index -> the protected folder
     std::vector<std::wstring> m_paths;
+    std::multimap<ULONGLONG, std::wstring> m_windowsIdentityPaths;
     std::set<win32::FileIdentity> m_windowsIdentities;
     std::vector<std::wstring> m_windowsPaths;
 };

@@ -266,7 +266,7 @@ LRESULT CSeriesCleanDlg::OnDoneFailed(WPARAM, LPARAM lParam)
 void CSeriesCleanDlg::OnExit()
 {
     // The prompt's lines break with carriage returns.
-    if (m_bSeriesInstalled != 1 && SeriesSettingsExist()) {
+    if (OffersSettingsRemoval(m_bSeriesInstalled)) {
         const int answer =
             MessageBox("ルミナGOの設定データがレジストリに存在します。\rこれらを削除しますか？\r("
                        "残しておいても問題はありません)",

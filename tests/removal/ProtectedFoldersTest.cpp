@@ -3,6 +3,7 @@
 #include "removal/Survey.h"
 #include "support/Fixtures.h"
 #include "support/InstalledProduct.h"
+#include "framework/Handles.h"
 
 #include <gtest/gtest.h>
 #include <knownfolders.h>
@@ -250,4 +251,27 @@ TEST(ProtectedFoldersTest, TheDefaultProfileIsProtectedWithItsStandardFolders)
     survey = SurveyInstallPath(moved + L"\\Desktop\\PC");
     EXPECT_EQ(survey.target, Lower(moved + L"\\Desktop\\PC"));
     EXPECT_TRUE(IsProtectedFolder(ToCp932(moved)));
+}
+
+TEST(ProtectedFoldersTest, ADriveLetterMadeAfterTheSnapshotDoesNotHideAProtectedFolder)
+{
+    // Wine reports a handle's volume serial number as that of the drive it maps the folder to, and
+    // sees a new drive a moment after it appears: the same folder's identity can differ between the
+    // snapshot and the question.
+    const std::wstring users = fixture::KnownFolder(FOLDERID_UserProfiles);
+    const CProtectedFolders snapshot;
+    fixture::DosDeviceLink drive(L"t:", users, L"T:\\Public");
+    auto serialOf = [](const wchar_t* path) {
+        const win32::KernelHandle folder(CreateFileW(path, FILE_READ_ATTRIBUTES, 7, nullptr, OPEN_EXISTING,
+                                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        BY_HANDLE_FILE_INFORMATION info = {};
+        GetFileInformationByHandle(folder.Get(), &info);
+        return info.dwVolumeSerialNumber;
+    };
+    const DWORD before = serialOf(L"T:\\Public");
+    fixture::WaitUntil([&] { return serialOf(L"T:\\Public") != before; }, 3000);
+    EXPECT_TRUE(snapshot.IsProtected("T:\\Public"));
+    EXPECT_TRUE(snapshot.IsProtected("T:\\"));
+    win32::FileIdentity identity;
+    EXPECT_EQ(snapshot.CheckTarget("T:\\Public", &identity), CProtectedFolders::Target::Protected);
 }
