@@ -350,8 +350,7 @@ TEST(RemoveEmptyParentFolderTest, KeepsAnEmptyProgramsFolderWhateverItsLetterCas
     fixture::MakeFolder(programs);
     fixture::ScopedShellFolder commonPrograms(L"Common Programs", programs);
     ASSERT_EQ(fixture::ShellFolder(CSIDL_COMMON_PROGRAMS), programs);
-    CString lower = fixture::ToCp932(programs);
-    lower.MakeLower();
+    const CString lower = fixture::ToCp932(fixture::AsciiLower(programs));
     RemoveEmptyParentFolder(lower + "\\Product");
     EXPECT_TRUE(fixture::Exists(programs));
     RemoveEmptyParentFolder(fixture::ToCp932(programs + L"\\Product"));

@@ -12,4 +12,13 @@ CString ToCp932(const std::wstring& text)
     return CString(ToCodePage932(text));
 }
 
+std::wstring AsciiLower(std::wstring text)
+{
+    for (wchar_t& c : text) {
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+    }
+    return text;
+}
+
 } // namespace fixture

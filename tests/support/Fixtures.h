@@ -9,4 +9,8 @@ namespace fixture {
 std::wstring FromCp932(const CString& text);
 CString ToCp932(const std::wstring& text);
 
+// The text with the letters A to Z lower-cased and nothing else, as the survey lower-cases the
+// paths it confirms.
+std::wstring AsciiLower(std::wstring text);
+
 } // namespace fixture
