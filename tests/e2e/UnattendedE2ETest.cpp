@@ -209,8 +209,9 @@ TEST_F(UnattendedE2ETest, ListWritesTheInstalledProductsToRedirectedOutput)
     InstalledProduct product(3);
     products::Install(7);
     EXPECT_EQ(list(), 0u);
-    EXPECT_EQ(FromUtf8(ReadBytes(outPath)), L"茶房ガイド (V3 R1 SP2 A)\t" + products::At(3).guid + L"\r\n" +
-                                                L"公園ガイド (V R SP )\t" + products::At(7).guid + L"\r\n");
+    EXPECT_EQ(FromUtf8(ReadBytes(outPath)),
+              L"茶房ガイド (V3 R1 SP2 A)\t{9531985D-5D9D-49F8-9818-E811892F902B}\r\n"
+              L"公園ガイド (V R SP )\t{90C192CF-D3AC-44AF-8F21-DDB66CAD4A26}\r\n");
 }
 
 TEST_F(UnattendedE2ETest, QuietUsageShowsNoWindowAndGoesToRedirectedOutput)

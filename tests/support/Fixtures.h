@@ -13,4 +13,9 @@ CString ToCp932(const std::wstring& text);
 // paths it confirms.
 std::wstring AsciiLower(std::wstring text);
 
+// The accounts (as SID strings) that the access list of a file or folder lets write to it, delete
+// it, or change its permissions or owner; "(unreadable)" when the list cannot be read, "(everyone)"
+// when there is none.
+std::vector<std::wstring> WhoMayChange(const std::wstring& path);
+
 } // namespace fixture
