@@ -7,20 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 namespace {
+
+using fixture::ReadBytes;
 
 CommandLine Parse(const wchar_t* commandLine)
 {
     return ParseCommandLine(SplitArguments(commandLine));
-}
-
-std::string ReadBytes(const std::wstring& path)
-{
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 } // namespace

@@ -1,4 +1,3 @@
-#include "app/ExitCodes.h"
 #include "app/Startup.h"
 #include "support/InstalledProduct.h"
 #include "support/MessageBoxRecorder.h"
@@ -20,7 +19,7 @@ TEST_F(Wow64RefusalTest, TheDialogModeShowsOneBoxNamingThe64BitBuildAndEnds)
 {
     InstalledProduct product(3);
     product.WithAppFolder();
-    EXPECT_EQ(RunProgram(CommandLine()), EXIT_WRONG_PLATFORM);
+    EXPECT_EQ(RunProgram(CommandLine()), 1633);
     ASSERT_EQ(m_boxes.Count(), 1u) << "neither the recommendation nor the dialog follows";
     const RecordedBox box = m_boxes.At(0);
     EXPECT_EQ(box.text, CString("このプログラム (32ビット版) は64ビット版のWindowsでは動作しません。\n"
@@ -41,7 +40,7 @@ TEST_F(Wow64RefusalTest, AnUnattendedRunEndsWith1633BeforeItReadsOrDeletesAnythi
     line.quiet = true;
     line.product = L"all";
     line.logPath = logs / L"run.log";
-    EXPECT_EQ(RunProgram(line), EXIT_WRONG_PLATFORM);
+    EXPECT_EQ(RunProgram(line), 1633);
     EXPECT_EQ(m_boxes.Count(), 0u);
     const std::vector<std::wstring> lines = fixture::LogLines(line.logPath);
     ASSERT_GE(lines.size(), 2u);

@@ -212,11 +212,16 @@ TEST_F(UnattendedRunTest, TheDefaultLogLivesInTheProgramsHomeWhichOnlyAdministra
 {
     const CommandLine list = ParseCommandLine(SplitArguments(L"SeriesClean.exe /list"));
     EXPECT_EQ(RunCommandLine(list), 1605);
-    const std::wstring log = ProgramHomePath() + L"\\SeriesClean.log";
-    const std::vector<std::wstring> lines = fixture::LogLines(log);
+    // %SystemRoot% is C:\windows here.
+    const std::vector<std::wstring> lines =
+        fixture::LogLines(L"C:\\windows\\Logs\\SeriesClean\\SeriesClean.log");
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back(), L"exit code 1605: not installed");
-    EXPECT_FALSE(win32::IsChangeableByOthers(fixture::LongPath(ProgramHomePath()), win32::kChangeRights));
+    for (const std::wstring& account : fixture::WhoMayChange(L"C:\\windows\\Logs\\SeriesClean")) {
+        EXPECT_TRUE(account == L"S-1-5-18" || account == L"S-1-5-32-544" ||
+                    account == fixture::CurrentUserSid())
+            << fixture::ToCp932(account).GetString();
+    }
 }
 
 // Running: as SYSTEM, FindWindow sees no user's desktop.

@@ -32,6 +32,43 @@ TEST(ProductListE2ETest, ListsTheInstalledProductsAsTheUserSeesThem)
     EXPECT_TRUE(program.WaitForExit());
 }
 
+TEST(ProductListE2ETest, TheWidestLabelCanBeScrolledIntoView)
+{
+    products::Clean clean;
+    products::Install(3, std::wstring(100, L'W'));
+    products::Install(7);
+
+    Program program;
+    HWND dialog = StartToMainDialog(program);
+    ASSERT_NE(dialog, nullptr);
+    HWND list = GetDlgItem(dialog, IDC_PRODUCT_LIST);
+    // The list's font handle is the program's process's own: the same font is made here from the
+    // dialog template's, 9 points of "ＭＳ Ｐゴシック", as the dialog manager makes it.
+    HDC dc = GetDC(nullptr);
+    LOGFONTW font = {};
+    font.lfHeight = -MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    wcscpy(font.lfFaceName, L"ＭＳ Ｐゴシック");
+    const HFONT same = CreateFontIndirectW(&font);
+    const HGDIOBJ previous = SelectObject(dc, same);
+    const std::wstring label = ListItems(list).at(0);
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &size);
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(same);
+    RECT client = {};
+    GetClientRect(list, &client);
+    ASSERT_GT(size.cx, client.right) << "the label fits the list";
+
+    // A new process has shown no label before this list's.
+    EXPECT_GE(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), size.cx)
+        << "the label is " << size.cx << " wide";
+    Press(dialog, IDC_EXIT);
+    EXPECT_TRUE(program.WaitForExit());
+}
+
 namespace {
 
 // Starts the program with the settings key present, presses Exit and answers the question.

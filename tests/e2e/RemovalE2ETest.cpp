@@ -1,4 +1,5 @@
 #include "e2e/ProgramDriver.h"
+#include "support/Confirmation.h"
 #include "support/Fixtures.h"
 #include "support/InstalledProduct.h"
 #include "ui/resource.h"
@@ -6,20 +7,12 @@
 #include <gtest/gtest.h>
 
 using namespace e2e;
+using fixture::AsciiLower;
 
 namespace {
 
 const wchar_t kDone[] = L"削除は正常終了しました。";
 const wchar_t kCancelled[] = L"削除はキャンセルされました。";
-
-std::wstring Lower(std::wstring text)
-{
-    for (wchar_t& c : text) {
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-    }
-    return text;
-}
 
 // Answers the first confirmation of product's removal with OK and returns the second one.
 HWND ConfirmFirst(const Program& program, const std::wstring& displayName)
@@ -64,11 +57,7 @@ bool IsLockedFilePrompt(const std::wstring& text)
 // which is answered, and the program ends.
 void ConfirmListAndFinish(Program& program, HWND second, const std::vector<std::wstring>& pieces)
 {
-    std::wstring list;
-    for (const std::wstring& piece : pieces)
-        list += L"\n ･" + piece;
-    EXPECT_EQ(BoxText(second), L"以下のデータを削除します。削除してよろしいですか？\n\n<ﾌｧｲﾙ/ﾌｫﾙﾀﾞ>" + list +
-                                   L"\n\n※ 必要なﾌｧｲﾙ/ﾌｫﾙﾀﾞがある場合は、[ｷｬﾝｾﾙ]してください。");
+    EXPECT_EQ(BoxText(second), SecondConfirmationText(pieces));
     Press(second, IDOK);
     HWND done = WaitForBoxText(program, kDone);
     ASSERT_NE(done, nullptr);
@@ -94,7 +83,7 @@ TEST(RemovalE2ETest, AFullRemovalAsANewUserMakesIt)
     ASSERT_NE(second, nullptr);
     ConfirmListAndFinish(program, second,
                          {product.SetupInfoFolder(), product.StartMenuFolder(), product.DesktopLink(),
-                          product.CacheFolder(), Lower(product.AppFolder())});
+                          product.CacheFolder(), AsciiLower(product.AppFolder())});
 
     EXPECT_FALSE(product.AnyPieceOnDisk());
     EXPECT_FALSE(product.MachineKeyExists());
@@ -202,7 +191,7 @@ TEST(RemovalE2ETest, ARegistryPathWithSlashesAndDotsRemovesTheConfirmedFoldersOn
     SelectAndDelete(dialog, 0);
     HWND second = ConfirmFirst(program, L"茶房ガイド");
     ASSERT_NE(second, nullptr);
-    ConfirmListAndFinish(program, second, {product.CacheFolder(), Lower(product.AppFolder())});
+    ConfirmListAndFinish(program, second, {product.CacheFolder(), AsciiLower(product.AppFolder())});
 
     EXPECT_FALSE(fixture::Exists(product.AppFolder()));
     EXPECT_FALSE(fixture::Exists(product.CacheFolder()));

@@ -1,6 +1,7 @@
 #include "e2e/ProgramDriver.h"
 #include "support/Fixtures.h"
 #include "support/InstalledProduct.h"
+#include "support/Unattended.h"
 
 #include <gtest/gtest.h>
 
@@ -8,21 +9,13 @@
 #include <vector>
 
 using namespace e2e;
+using fixture::AsciiLower;
+using fixture::FromUtf8;
 using fixture::HasLine;
 using fixture::LogLines;
 using fixture::ReadBytes;
 
 namespace {
-
-const wchar_t kSessionManager[] = L"System\\CurrentControlSet\\Control\\Session Manager";
-
-std::wstring FromUtf8(const std::string& bytes)
-{
-    const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
-    return text;
-}
 
 struct Outcome
 {
@@ -45,36 +38,10 @@ Outcome RunProgram(const std::wstring& arguments, HANDLE stdOut = nullptr)
     return run;
 }
 
-std::wstring Lower(std::wstring text)
-{
-    for (wchar_t& c : text)
-        c = static_cast<wchar_t>(towlower(c));
-    return text;
-}
-
-// PendingFileRenameOperations with '|' for each terminating zero.
-std::wstring PendingDeletes()
-{
-    wchar_t buffer[8192] = {};
-    DWORD size = sizeof(buffer) - 2 * sizeof(wchar_t);
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
-                     nullptr, buffer, &size) != ERROR_SUCCESS)
-        return std::wstring();
-    std::wstring all(buffer, size / sizeof(wchar_t));
-    for (wchar_t& c : all) {
-        if (c == L'\0')
-            c = L'|';
-    }
-    return all;
-}
-
 class UnattendedE2ETest : public testing::Test
 {
 protected:
-    void TearDown() override
-    {
-        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations");
-    }
+    void TearDown() override { ForgetPendingDeletes(); }
 
     std::wstring Log() const { return m_logFolder / L"run.log"; }
     std::wstring LogSwitch() const { return L" /log \"" + Log() + L"\""; }
@@ -104,7 +71,7 @@ TEST_F(UnattendedE2ETest, AQuietRemovalTakesEveryPieceShowsNothingAndLogsEachSte
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines.front().rfind(L"SeriesClean 1.4 started: ", 0), 0u);
     EXPECT_EQ(lines[1].rfind(L"account: ", 0), 0u);
-    const std::wstring appFolder = Lower(product.AppFolder());
+    const std::wstring appFolder = AsciiLower(product.AppFolder());
     EXPECT_TRUE(HasLine(lines, L"  application folder: found " + appFolder));
     EXPECT_TRUE(HasLine(lines, L"  removed the application folder: " + appFolder));
     // Named as regedit shows them: the 32-bit view's keys under WOW6432Node, the user's under the
@@ -120,7 +87,7 @@ TEST_F(UnattendedE2ETest, AProductIsNamedByItsGuidInAnyCaseAndOnlyAnInstalledOne
 {
     InstalledProduct product(7);
     product.WithAppFolder();
-    const std::wstring guid = Lower(product.Catalog().guid);
+    const std::wstring guid = AsciiLower(product.Catalog().guid);
 
     EXPECT_EQ(RunProgram(L"/quiet /remove {00000000-0000-0000-0000-000000000000}" + LogSwitch()).exitCode,
               1605u);
@@ -174,7 +141,7 @@ TEST_F(UnattendedE2ETest, AFileInUseIsLeftForTheRestartAndTheRestIsRemoved)
     const std::wstring pending = PendingDeletes();
     const std::wstring given = product.AppFolder();
     const size_t slash = given.find_last_of(L'\\');
-    const std::wstring appFolder = Lower(given.substr(0, slash)) + given.substr(slash);
+    const std::wstring appFolder = AsciiLower(given.substr(0, slash)) + given.substr(slash);
     const size_t file = pending.find(L"\\??\\" + appFolder + L"\\data\\file1.dat|");
     const size_t data = pending.find(L"\\??\\" + appFolder + L"\\data|");
     const size_t app = pending.find(L"\\??\\" + appFolder + L"|");
@@ -242,8 +209,9 @@ TEST_F(UnattendedE2ETest, ListWritesTheInstalledProductsToRedirectedOutput)
     InstalledProduct product(3);
     products::Install(7);
     EXPECT_EQ(list(), 0u);
-    EXPECT_EQ(FromUtf8(ReadBytes(outPath)), L"茶房ガイド (V3 R1 SP2 A)\t" + products::At(3).guid + L"\r\n" +
-                                                L"公園ガイド (V R SP )\t" + products::At(7).guid + L"\r\n");
+    EXPECT_EQ(FromUtf8(ReadBytes(outPath)),
+              L"茶房ガイド (V3 R1 SP2 A)\t{9531985D-5D9D-49F8-9818-E811892F902B}\r\n"
+              L"公園ガイド (V R SP )\t{90C192CF-D3AC-44AF-8F21-DDB66CAD4A26}\r\n");
 }
 
 TEST_F(UnattendedE2ETest, QuietUsageShowsNoWindowAndGoesToRedirectedOutput)

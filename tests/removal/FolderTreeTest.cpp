@@ -99,16 +99,17 @@ TEST_F(FolderTreeTest, ASingleFileIsRemovedUncountedAndUnreported)
 
 TEST_F(FolderTreeTest, AnEmptyFolderInAReportingRunShowsItselfOnce)
 {
-    MakeFolder(m_root / L"empty");
-    EXPECT_EQ(DeleteReporting(m_root / L"empty"), 1);
-    EXPECT_FALSE(Exists(m_root / L"empty"));
+    const fixture::TempFolder root(L"C:\\sctest-status");
+    MakeFolder(root / L"empty");
+    EXPECT_EQ(DeleteReporting(root / L"empty"), 1);
+    EXPECT_FALSE(Exists(root / L"empty"));
     EXPECT_EQ(m_filesDone, 0u);
     const std::vector<RecordedMessage> messages = m_window.Messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].message, static_cast<UINT>(UM_STATUS_TEXT));
     EXPECT_TRUE(messages[0].sent);
     EXPECT_EQ(messages[0].lParam, 2);
-    EXPECT_EQ(messages[0].status, "削除フォルダ: " + CompactPath(fixture::ToCp932(m_root / L"empty"), 40));
+    EXPECT_EQ(messages[0].status, CString("削除フォルダ: C:\\sctest-status\\empty"));
 }
 
 TEST_F(FolderTreeTest, TheStatusLineAndThePromptSpellTheFolderAsStoredOnDisk)

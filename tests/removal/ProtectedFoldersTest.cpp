@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <knownfolders.h>
 
+using fixture::AsciiLower;
 using fixture::ToCp932;
 
 TEST(ProtectedFoldersTest, FoldersAboveProtectedOnesAreKnownByIdentityThroughLinks)
@@ -65,13 +66,6 @@ AppFolderSurvey SurveyInstallPath(const std::wstring& installPath)
     return {job.m_strTarget[SLOT_APP_FOLDER], states[SLOT_APP_FOLDER]};
 }
 
-CString Lower(const std::wstring& path)
-{
-    CString text = ToCp932(path);
-    text.MakeLower();
-    return text;
-}
-
 } // namespace
 
 TEST(ProtectedFoldersTest, NothingInsideTheWindowsFolderIsATargetHoweverItIsSpelled)
@@ -127,7 +121,7 @@ TEST(ProtectedFoldersTest, APcFolderInProgramFilesOrCommonFilesStandsOnlyForItse
         const fixture::TempFolder pc(std::wstring(folder) + L"\\PC");
         fixture::MakeFile(pc / L"atlas.exe");
         const AppFolderSurvey survey = SurveyInstallPath(pc.Path());
-        EXPECT_EQ(survey.target, Lower(pc.Path()));
+        EXPECT_EQ(survey.target, ToCp932(AsciiLower(pc.Path())));
         EXPECT_EQ(survey.state, PieceState::Found) << ToCp932(pc.Path()).GetString();
     }
 }
@@ -158,14 +152,15 @@ TEST_P(ProgramFilesValueTest, NamesAProtectedFolder)
     fixture::TempFolder root;
     const std::wstring programs = root / L"Programs";
     fixture::MakeFile(programs + L"\\PC\\atlas.exe");
-    EXPECT_EQ(SurveyInstallPath(programs + L"\\PC").target, Lower(programs)) << "an ordinary folder";
+    EXPECT_EQ(SurveyInstallPath(programs + L"\\PC").target, ToCp932(AsciiLower(programs)))
+        << "an ordinary folder";
 
     const std::wstring value =
         GetParam().type == REG_EXPAND_SZ ? L"%SystemDrive%" + programs.substr(2) : programs;
     const fixture::ScopedValue scoped(HKEY_LOCAL_MACHINE, kCurrentVersion, GetParam().name, GetParam().type,
                                       value);
     const AppFolderSurvey survey = SurveyInstallPath(programs + L"\\PC");
-    EXPECT_EQ(survey.target, Lower(programs + L"\\PC"));
+    EXPECT_EQ(survey.target, ToCp932(AsciiLower(programs + L"\\PC")));
     EXPECT_EQ(survey.state, PieceState::Found);
     EXPECT_TRUE(IsProtectedFolder(ToCp932(programs)));
 }
@@ -187,13 +182,13 @@ TEST(ProtectedFoldersTest, EveryRegisteredProfileIsProtectedWithItsStandardFolde
     fixture::MakeFolder(alice / L"Games");
     fixture::TempFolder root;
     fixture::MakeFolder(root / L"service\\AppData\\Local");
-    EXPECT_EQ(SurveyInstallPath(alice / L"Documents\\PC").target, Lower(alice / L"Documents"))
+    EXPECT_EQ(SurveyInstallPath(alice / L"Documents\\PC").target, ToCp932(AsciiLower(alice / L"Documents")))
         << "not yet a profile";
 
     const fixture::ProfileEntry entry(kAliceSid, L"%SystemDrive%\\users\\alice", REG_EXPAND_SZ);
     const fixture::ProfileEntry service(L"S-1-5-80-1-2-3-4-5", root / L"service", REG_SZ);
     const AppFolderSurvey survey = SurveyInstallPath(alice / L"Documents\\PC");
-    EXPECT_EQ(survey.target, Lower(alice / L"Documents\\PC"));
+    EXPECT_EQ(survey.target, ToCp932(AsciiLower(alice / L"Documents\\PC")));
     EXPECT_EQ(survey.state, PieceState::Found);
 
     const CProtectedFolders folders;
@@ -214,7 +209,8 @@ TEST(ProtectedFoldersTest, ALoggedOnUsersShellFoldersAreReadFromTheirOwnHive)
     const fixture::TempFolder callers(L"C:\\users\\root\\Unusual");
     fixture::MakeFolder(callers / L"Docs");
     const fixture::ProfileEntry entry(kBobSid, bob, REG_SZ);
-    EXPECT_EQ(SurveyInstallPath(documents + L"\\PC").target, Lower(documents)) << "no hive loaded";
+    EXPECT_EQ(SurveyInstallPath(documents + L"\\PC").target, ToCp932(AsciiLower(documents)))
+        << "no hive loaded";
 
     const std::wstring source = L"Software\\SeriesCleanHiveSource";
     fixture::SetExpandString(HKEY_CURRENT_USER, source + L"\\" + kShellFolders, L"Personal",
@@ -224,7 +220,7 @@ TEST(ProtectedFoldersTest, ALoggedOnUsersShellFoldersAreReadFromTheirOwnHive)
     const fixture::LoadedHive hive(kBobSid, root / L"bob.dat");
 
     const AppFolderSurvey survey = SurveyInstallPath(documents + L"\\PC");
-    EXPECT_EQ(survey.target, Lower(documents + L"\\PC"));
+    EXPECT_EQ(survey.target, ToCp932(AsciiLower(documents + L"\\PC")));
     EXPECT_EQ(survey.state, PieceState::Found);
     const CProtectedFolders folders;
     EXPECT_TRUE(folders.IsProtected(ToCp932(bob + L"\\Unusual")));
@@ -238,7 +234,7 @@ TEST(ProtectedFoldersTest, TheDefaultProfileIsProtectedWithItsStandardFolders)
     fixture::MakeFile(standard / L"Documents\\PC\\atlas.exe");
     fixture::MakeFolder(standard / L"AppData\\LocalLow");
     AppFolderSurvey survey = SurveyInstallPath(standard / L"Documents\\PC");
-    EXPECT_EQ(survey.target, Lower(standard / L"Documents\\PC"));
+    EXPECT_EQ(survey.target, ToCp932(AsciiLower(standard / L"Documents\\PC")));
     EXPECT_EQ(survey.state, PieceState::Found);
     EXPECT_TRUE(IsProtectedFolder(ToCp932(standard / L"AppData\\LocalLow")));
     EXPECT_TRUE(IsProtectedFolder(ToCp932(standard.Path())));
@@ -249,7 +245,7 @@ TEST(ProtectedFoldersTest, TheDefaultProfileIsProtectedWithItsStandardFolders)
     const fixture::ScopedValue value(HKEY_LOCAL_MACHINE, kProfileList, L"Default", REG_EXPAND_SZ,
                                      L"%SystemDrive%" + moved.substr(2));
     survey = SurveyInstallPath(moved + L"\\Desktop\\PC");
-    EXPECT_EQ(survey.target, Lower(moved + L"\\Desktop\\PC"));
+    EXPECT_EQ(survey.target, ToCp932(AsciiLower(moved + L"\\Desktop\\PC")));
     EXPECT_TRUE(IsProtectedFolder(ToCp932(moved)));
 }
 

@@ -23,14 +23,77 @@ REGSAM ViewOf(HKEY root)
     return root == HKEY_LOCAL_MACHINE ? kMachineView : 0;
 }
 
-struct Expected
+// Where the first message from index from on that satisfies matches stands; messages.size() when
+// none does.
+template <class Matches>
+size_t IndexOf(const std::vector<RecordedMessage>& messages, Matches matches, size_t from = 0)
 {
-    char kind; // 'P' posted, 'S' sent
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    const char* status; // for S: the status text at the send
-};
+    for (size_t i = from; i < messages.size(); ++i) {
+        if (matches(messages[i]))
+            return i;
+    }
+    return messages.size();
+}
+
+std::vector<size_t> IndexesOf(const std::vector<RecordedMessage>& messages, UINT message, LPARAM line)
+{
+    std::vector<size_t> found;
+    for (size_t i = 0; i < messages.size(); ++i) {
+        if (messages[i].message == message && messages[i].lParam == line)
+            found.push_back(i);
+    }
+    return found;
+}
+
+auto Status(LPARAM line, const char* text)
+{
+    return [line, text](const RecordedMessage& m) {
+        return m.message == UM_STATUS_TEXT && m.lParam == line && m.status == text;
+    };
+}
+
+auto Posted(UINT message, LPARAM lParam)
+{
+    return [message, lParam](const RecordedMessage& m) { return m.message == message && m.lParam == lParam; };
+}
+
+// What every removal that ends well tells the dialog around its steps: bar 1's range of steps
+// first, both bars shown and Cancel enabled before the first step; after the last step both status
+// lines cleared, both bars hidden and Cancel disabled; UM_DONE_OK last. UM_STATUS_TEXT is sent,
+// since the dialog must copy the job's text before the worker changes it; every other message is
+// posted.
+void ExpectTheFrameOfARemoval(const std::vector<RecordedMessage>& messages, WPARAM steps)
+{
+    ASSERT_GE(messages.size(), 10u);
+    for (const RecordedMessage& m : messages)
+        EXPECT_EQ(m.sent, m.message == UM_STATUS_TEXT) << "message " << m.message;
+    EXPECT_EQ(messages.front().message, static_cast<UINT>(UM_PROGRESS_RANGE));
+    EXPECT_EQ(messages.front().lParam, 1);
+    EXPECT_EQ(messages.front().wParam, steps);
+    EXPECT_EQ(messages.back().message, static_cast<UINT>(UM_DONE_OK));
+    const size_t end = messages.size() - 1;
+
+    const size_t firstStatus = IndexOf(messages, [](const RecordedMessage& m) { return m.sent; });
+    const std::vector<size_t> positions = IndexesOf(messages, UM_PROGRESS_POS, 1);
+    const size_t lastStep = positions.empty() ? firstStatus : positions.back();
+    for (const auto& opening :
+         {Posted(UM_SHOW_PROGRESS, 1), Posted(UM_SHOW_PROGRESS, 2), Posted(UM_ENABLE_CANCEL, 0)}) {
+        EXPECT_LT(IndexOf(messages, opening), firstStatus);
+    }
+    EXPECT_LT(IndexOf(messages, Status(1, ""), lastStep), end);
+    EXPECT_LT(IndexOf(messages, Status(2, ""), lastStep), end);
+    for (const auto& closing :
+         {Posted(UM_HIDE_PROGRESS, 1), Posted(UM_HIDE_PROGRESS, 2), Posted(UM_DISABLE_CANCEL, 0)}) {
+        const size_t at = IndexOf(messages, closing);
+        EXPECT_GT(at, lastStep);
+        EXPECT_LT(at, end);
+    }
+    const std::pair<UINT, LPARAM> once[] = {
+        {UM_SHOW_PROGRESS, 1}, {UM_SHOW_PROGRESS, 2},  {UM_ENABLE_CANCEL, 0}, {UM_HIDE_PROGRESS, 1},
+        {UM_HIDE_PROGRESS, 2}, {UM_DISABLE_CANCEL, 0}, {UM_DONE_OK, 0}};
+    for (const auto& [message, line] : once)
+        EXPECT_EQ(IndexesOf(messages, message, line).size(), 1u) << "message " << message << " for " << line;
+}
 
 // A job for the worker, filled as OnDelete fills it, on trees and keys of the test's own.
 class RemovalWorkerTest : public testing::Test
@@ -90,29 +153,14 @@ protected:
         m_window.Flush();
     }
 
-    void ExpectSequence(const std::vector<Expected>& expected)
-    {
-        const std::vector<RecordedMessage> messages = m_window.Messages();
-        ASSERT_EQ(messages.size(), expected.size());
-        for (size_t i = 0; i < expected.size(); ++i) {
-            SCOPED_TRACE("message " + std::to_string(i + 1));
-            EXPECT_EQ(messages[i].sent, expected[i].kind == 'S');
-            EXPECT_EQ(messages[i].message, expected[i].message);
-            EXPECT_EQ(messages[i].wParam, expected[i].wParam);
-            EXPECT_EQ(messages[i].lParam, expected[i].lParam);
-            if (expected[i].status) {
-                EXPECT_EQ(messages[i].status, CString(expected[i].status));
-            }
-        }
-    }
-
     bool KeyExists(HKEY root, const wchar_t* name) const
     {
         return fixture::KeyExists(root, std::wstring(kKeys) + L"\\" + name, ViewOf(root));
     }
 
     ScopedPlatform m_platform{1, 1};
-    fixture::TempFolder m_root;
+    // A root of a fixed length: the status line shows the application folder shortened.
+    fixture::TempFolder m_root{L"C:\\sctest-worker"};
     MessageBoxRecorder m_boxes;
     RemovalJob m_job;
     RecorderWindow m_window{&m_job.m_strStatus};
@@ -124,39 +172,44 @@ TEST_F(RemovalWorkerTest, AFullRemovalSendsAndPostsInTheFixedOrder)
 {
     FindAll();
     Run();
-    ExpectSequence({
-        {'P', UM_PROGRESS_RANGE, 5, 1, nullptr},
-        {'P', UM_SHOW_PROGRESS, 0, 1, nullptr},
-        {'P', UM_SHOW_PROGRESS, 0, 2, nullptr},
-        {'P', UM_ENABLE_CANCEL, 0, 0, nullptr},
-        {'S', UM_STATUS_TEXT, 0, 1, "ショートカット（スタートメニュー）の削除"},
-        {'S', UM_STATUS_TEXT, 0, 2, ""},
-        {'P', UM_PROGRESS_POS, 1, 1, nullptr},
-        {'S', UM_STATUS_TEXT, 0, 1, "ショートカット（デスクトップ）の削除"},
-        {'S', UM_STATUS_TEXT, 0, 2, ""},
-        {'P', UM_PROGRESS_POS, 2, 1, nullptr},
-        {'S', UM_STATUS_TEXT, 0, 1, "InstallShield Installation Informationの削除"},
-        {'S', UM_STATUS_TEXT, 0, 2, ""},
-        {'P', UM_PROGRESS_POS, 3, 1, nullptr},
-        {'S', UM_STATUS_TEXT, 0, 1, "キャッシュフォルダの削除"},
-        {'S', UM_STATUS_TEXT, 0, 2, ""},
-        {'P', UM_PROGRESS_POS, 4, 1, nullptr},
-        {'S', UM_STATUS_TEXT, 0, 1, "アプリケーションの削除"},
-        {'S', UM_STATUS_TEXT, 0, 2, ""},
-        {'P', UM_PROGRESS_RANGE, 12, 2, nullptr},
-        {'S', UM_STATUS_TEXT, 0, 2, nullptr}, // the engine: the application folder
-        {'P', UM_PROGRESS_POS, 10, 2, nullptr},
-        {'P', UM_PROGRESS_POS, 5, 1, nullptr},
-        {'S', UM_STATUS_TEXT, 0, 1, ""},
-        {'S', UM_STATUS_TEXT, 0, 2, ""},
-        {'P', UM_HIDE_PROGRESS, 0, 1, nullptr},
-        {'P', UM_HIDE_PROGRESS, 0, 2, nullptr},
-        {'P', UM_DISABLE_CANCEL, 0, 0, nullptr},
-        {'P', UM_DONE_OK, 0, 0, nullptr},
+    const std::vector<RecordedMessage> messages = m_window.Messages();
+    ExpectTheFrameOfARemoval(messages, 5);
+
+    // Bar 1 counts the steps 1 to 5 in the removal order, each step's status line 1 before its
+    // position.
+    const char* const steps[] = {
+        "ショートカット（スタートメニュー）の削除", "ショートカット（デスクトップ）の削除",
+        "InstallShield Installation Informationの削除", "キャッシュフォルダの削除", "アプリケーションの削除"};
+    const std::vector<size_t> positions = IndexesOf(messages, UM_PROGRESS_POS, 1);
+    ASSERT_EQ(positions.size(), 5u);
+    size_t stepStart = 0;
+    for (size_t k = 0; k < 5; ++k) {
+        SCOPED_TRACE(steps[k]);
+        EXPECT_EQ(messages[positions[k]].wParam, k + 1);
+        stepStart = IndexOf(messages, Status(1, steps[k]), stepStart);
+        EXPECT_LT(stepStart, positions[k]);
+        EXPECT_GT(stepStart, k == 0 ? 0 : positions[k - 1]);
+    }
+
+    // Only the application step reports on line 2 and bar 2: the range of its surveyed files first,
+    // then its folder, then every tenth file, all before its step is counted.
+    const size_t appStep = IndexOf(messages, Status(1, steps[4]));
+    const std::vector<size_t> ranges = IndexesOf(messages, UM_PROGRESS_RANGE, 2);
+    ASSERT_EQ(ranges.size(), 1u);
+    EXPECT_EQ(messages[ranges[0]].wParam, 12u);
+    EXPECT_GT(ranges[0], appStep);
+    const size_t folder = IndexOf(messages, [](const RecordedMessage& m) {
+        return m.message == UM_STATUS_TEXT && m.lParam == 2 && !m.status.IsEmpty();
     });
-    ASSERT_GT(m_job.m_strTarget[SLOT_APP_FOLDER].GetLength(), 40);
-    EXPECT_EQ(m_window.Messages()[19].status,
-              "削除フォルダ: " + CompactPath(m_job.m_strTarget[SLOT_APP_FOLDER], 40));
+    ASSERT_LT(folder, messages.size());
+    EXPECT_EQ(messages[folder].status, CString("削除フォルダ: C:\\sctest-worker\\Program Fi...\\TeaAtlas"));
+    EXPECT_GT(folder, ranges[0]);
+    const std::vector<size_t> detail = IndexesOf(messages, UM_PROGRESS_POS, 2);
+    ASSERT_EQ(detail.size(), 1u);
+    EXPECT_EQ(messages[detail[0]].wParam, 10u);
+    EXPECT_GT(detail[0], folder);
+    EXPECT_LT(detail[0], positions[4]);
+
     EXPECT_FALSE(fixture::Exists(m_root / L"Program Files\\NORTHSTAGE\\TeaAtlas"));
     EXPECT_FALSE(fixture::Exists(m_root / L"programs\\group")) << "the emptied group folder goes too";
     EXPECT_TRUE(fixture::Exists(m_root / L"programs"));
@@ -170,19 +223,14 @@ TEST_F(RemovalWorkerTest, AFullRemovalSendsAndPostsInTheFixedOrder)
 TEST_F(RemovalWorkerTest, WithNothingFoundOnlyTheKeysGo)
 {
     Run();
-    ExpectSequence({
-        {'P', UM_PROGRESS_RANGE, 0, 1, nullptr},
-        {'P', UM_SHOW_PROGRESS, 0, 1, nullptr},
-        {'P', UM_SHOW_PROGRESS, 0, 2, nullptr},
-        {'P', UM_ENABLE_CANCEL, 0, 0, nullptr},
-        {'S', UM_STATUS_TEXT, 0, 1, ""},
-        {'S', UM_STATUS_TEXT, 0, 2, ""},
-        {'P', UM_HIDE_PROGRESS, 0, 1, nullptr},
-        {'P', UM_HIDE_PROGRESS, 0, 2, nullptr},
-        {'P', UM_DISABLE_CANCEL, 0, 0, nullptr},
-        {'P', UM_DONE_OK, 0, 0, nullptr},
-    });
+    const std::vector<RecordedMessage> messages = m_window.Messages();
+    ExpectTheFrameOfARemoval(messages, 0);
+    EXPECT_TRUE(m_window.Messages(UM_PROGRESS_POS).empty());
+    for (const RecordedMessage& m : m_window.Messages(UM_STATUS_TEXT))
+        EXPECT_EQ(m.status, CString()) << "no step, no folder";
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"Machine"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"Extra"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"Uninstall"));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, L"User"));
 }
 
@@ -302,10 +350,10 @@ TEST(RemoveEmptyParentFolderTest, KeepsAnEmptyProgramsFolderWhateverItsLetterCas
     fixture::MakeFolder(programs);
     fixture::ScopedShellFolder commonPrograms(L"Common Programs", programs);
     ASSERT_EQ(fixture::ShellFolder(CSIDL_COMMON_PROGRAMS), programs);
-    CString lower = fixture::ToCp932(programs);
-    lower.MakeLower();
-    EXPECT_EQ(RemoveEmptyParentFolder(lower + "\\Product"), 1);
-    EXPECT_EQ(RemoveEmptyParentFolder(fixture::ToCp932(programs + L"\\Product")), 1);
+    const CString lower = fixture::ToCp932(fixture::AsciiLower(programs));
+    RemoveEmptyParentFolder(lower + "\\Product");
+    EXPECT_TRUE(fixture::Exists(programs));
+    RemoveEmptyParentFolder(fixture::ToCp932(programs + L"\\Product"));
     EXPECT_TRUE(fixture::Exists(programs));
 }
 
@@ -314,7 +362,7 @@ TEST(RemoveEmptyParentFolderTest, RemovesAnEmptyGroupAndKeepsAFullOne)
     ScopedPlatform nt(1, 1);
     fixture::TempFolder root;
     fixture::MakeFolder(root / L"group");
-    EXPECT_EQ(RemoveEmptyParentFolder(fixture::ToCp932(root / L"group\\product")), 1);
+    RemoveEmptyParentFolder(fixture::ToCp932(root / L"group\\product"));
     EXPECT_FALSE(fixture::Exists(root / L"group"));
     fixture::MakeFile(root / L"full\\other.lnk");
     RemoveEmptyParentFolder(fixture::ToCp932(root / L"full\\product"));

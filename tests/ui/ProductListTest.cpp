@@ -33,6 +33,34 @@ protected:
 
     const CProductEntry& Row(int row) const { return m_dialog->Dialog().m_catalog.GetEntry(row - 1); }
 
+    LRESULT Extent() const
+    {
+        return SendMessageW(m_dialog->Control(IDC_PRODUCT_LIST), LB_GETHORIZONTALEXTENT, 0, 0);
+    }
+
+    // The width of the label of list item index in the list's font.
+    int LabelWidth(int index) const
+    {
+        HWND list = m_dialog->Control(IDC_PRODUCT_LIST);
+        const std::wstring label = Items().at(static_cast<size_t>(index));
+        HDC dc = GetDC(list);
+        const HGDIOBJ previous =
+            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &size);
+        SelectObject(dc, previous);
+        ReleaseDC(list, dc);
+        return size.cx;
+    }
+
+    // Ends the dialog and starts it again, in this process.
+    void Restart()
+    {
+        SendMessageW(m_dialog->Window(), WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(m_dialog->WaitForEnd());
+        Start();
+    }
+
     products::Clean m_clean;
 };
 
@@ -151,19 +179,30 @@ INSTANTIATE_TEST_SUITE_P(Prefixes, SeriesPrefixTest,
 
 TEST_F(ProductListTest, HorizontalExtentOnlyGrows)
 {
-    // The width the list remembers lives as long as the process. The widest item there can be (a
-    // display name holds 126 bytes) sets the extent unless this test already showed it here.
-    static bool s_shownBefore = false;
-    products::Install(3, std::wstring(126, L'W'));
+    // The widest label so far is the process's, and which lists this process showed before this
+    // test is not the test's to know: a list may set no extent at all. What it can know: an extent
+    // that is set holds the list's widest label, a list narrower than one shown before sets none,
+    // and an extent set later is wider than one set before.
+    products::Install(3, std::wstring(100, L'W'));
+    products::Install(7);
     Start();
-    const LRESULT wide = SendMessageW(m_dialog->Control(IDC_PRODUCT_LIST), LB_GETHORIZONTALEXTENT, 0, 0);
-    EXPECT_EQ(wide > 0, !s_shownBefore);
-    s_shownBefore = true;
-    SendMessageW(m_dialog->Window(), WM_COMMAND, IDCANCEL, 0);
-    ASSERT_TRUE(m_dialog->WaitForEnd());
+    const int wide = LabelWidth(0);
+    ASSERT_GT(wide, LabelWidth(1));
+    const LRESULT first = Extent();
+    EXPECT_TRUE(first == 0 || first >= wide) << first << " for a label " << wide << " wide";
 
-    // A later, narrower list in the same process leaves the extent alone.
     products::Install(3, L"茶房");
-    Start();
-    EXPECT_EQ(SendMessageW(m_dialog->Control(IDC_PRODUCT_LIST), LB_GETHORIZONTALEXTENT, 0, 0), 0);
+    Restart();
+    EXPECT_EQ(Extent(), 0) << "a list narrower than one before";
+
+    products::Install(3, std::wstring(126, L'W'));
+    Restart();
+    const int wider = LabelWidth(0);
+    ASSERT_GT(wider, wide);
+    const LRESULT later = Extent();
+    EXPECT_TRUE(later == 0 || later >= wider) << later << " for a label " << wider << " wide";
+    // Nothing shown before the first list was as wide as its label.
+    if (first != 0) {
+        EXPECT_GT(later, first);
+    }
 }

@@ -173,6 +173,14 @@ std::wstring FromCodePage932(const std::string& bytes)
     return text;
 }
 
+std::wstring FromUtf8(const std::string& bytes)
+{
+    const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+    return text;
+}
+
 std::string ToCodePage932(const std::wstring& text)
 {
     const int n =
@@ -531,10 +539,7 @@ std::vector<std::wstring> LogLines(const std::wstring& path)
     const std::string bytes = ReadBytes(path);
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") != 0)
         Fail(L"the log " + path + L" has no byte-order mark", 0);
-    const std::string utf8 = bytes.size() >= 3 ? bytes.substr(3) : bytes;
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), n);
+    const std::wstring text = FromUtf8(bytes.size() >= 3 ? bytes.substr(3) : bytes);
     constexpr size_t kStamp = 20;
     std::vector<std::wstring> lines;
     size_t start = 0;

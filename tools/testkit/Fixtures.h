@@ -17,6 +17,8 @@ namespace fixture {
 // Code page 932 bytes to UTF-16 and back: the program's texts beside the platform's.
 std::wstring FromCodePage932(const std::string& bytes);
 std::string ToCodePage932(const std::wstring& text);
+// UTF-8 bytes, as the program writes its log and redirected output, to UTF-16.
+std::wstring FromUtf8(const std::string& bytes);
 
 // Receives every failure of the functions below; by default they go to standard error.
 using FailureHandler = void (*)(const std::wstring& what);

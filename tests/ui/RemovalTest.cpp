@@ -1,3 +1,4 @@
+#include "support/Confirmation.h"
 #include "support/DialogHarness.h"
 #include "support/Fixtures.h"
 #include "support/InstalledProduct.h"
@@ -18,12 +19,7 @@ const char kCancelled[] = "削除はキャンセルされました。";
 const char kFailed[] = "削除は失敗しました。";
 
 using drive::TextOf;
-
-CString Lower(CString text)
-{
-    text.MakeLower();
-    return text;
-}
+using fixture::AsciiLower;
 
 // A removal driven through the real dialog: the list, a selection, the delete button, and the
 // boxes answered as the test queues them.
@@ -64,12 +60,9 @@ protected:
     }
 
     // The second confirmation's text for these paths, in the order they are listed.
-    static CString SecondConfirmation(const std::vector<CString>& paths)
+    static CString SecondConfirmation(const std::vector<std::wstring>& paths)
     {
-        CString text = "以下のデータを削除します。削除してよろしいですか？\n\n<ﾌｧｲﾙ/ﾌｫﾙﾀﾞ>\n";
-        for (const CString& path : paths)
-            text += " ･" + path + "\n";
-        return text + "\n※ 必要なﾌｧｲﾙ/ﾌｫﾙﾀﾞがある場合は、[ｷｬﾝｾﾙ]してください。";
+        return fixture::ToCp932(SecondConfirmationText(paths));
     }
 };
 
@@ -89,10 +82,8 @@ TEST_F(RemovalTest, FullRemovalTakesExactlyTheFivePiecesAndTheFourKeys)
     EXPECT_EQ(boxes[0].text, CString("茶房ガイド を削除します。削除してよろしいですか？"));
     EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2));
     EXPECT_EQ(boxes[1].text,
-              SecondConfirmation(
-                  {fixture::ToCp932(product.SetupInfoFolder()), fixture::ToCp932(product.StartMenuFolder()),
-                   fixture::ToCp932(product.DesktopLink()), fixture::ToCp932(product.CacheFolder()),
-                   Lower(fixture::ToCp932(product.AppFolder()))}));
+              SecondConfirmation({product.SetupInfoFolder(), product.StartMenuFolder(), product.DesktopLink(),
+                                  product.CacheFolder(), AsciiLower(product.AppFolder())}));
     EXPECT_EQ(boxes[1].type, static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2));
     EXPECT_EQ(boxes[2].type, static_cast<UINT>(MB_OK));
     for (const RecordedBox& box : boxes) {
@@ -183,7 +174,7 @@ TEST_F(RemovalTest, AShortcutDirectlyInProgramsTakesOnlyTheShortcut)
     Select();
     Delete();
     EXPECT_EQ(FinalBox(), CString(kDone));
-    EXPECT_NE(BoxesAfterStart()[1].text.Find(fixture::ToCp932(shortcut)), -1);
+    EXPECT_EQ(BoxesAfterStart()[1].text, SecondConfirmation({shortcut}));
     EXPECT_FALSE(fixture::Exists(shortcut));
     EXPECT_TRUE(product.CanariesIntact());
 }
@@ -202,9 +193,8 @@ TEST_F(RemovalTest, APcFolderStandsForItsParentButNeverForAProtectedFolder)
     Select();
     Delete();
     EXPECT_EQ(FinalBox(), CString(kDone));
-    const CString confirmation = BoxesAfterStart()[1].text;
-    EXPECT_NE(confirmation.Find(" ･" + fixture::ToCp932(product.StartMenuGroup()) + "\\公園ガイド\n"), -1);
-    EXPECT_NE(confirmation.Find(" ･c:\\program files\\pc\n"), -1);
+    EXPECT_EQ(BoxesAfterStart()[1].text,
+              SecondConfirmation({product.StartMenuGroup() + L"\\公園ガイド", L"c:\\program files\\pc"}));
     EXPECT_FALSE(fixture::Exists(product.StartMenuGroup() + L"\\公園ガイド"));
     EXPECT_FALSE(fixture::Exists(L"C:\\Program Files\\PC"));
     EXPECT_TRUE(fixture::Exists(L"C:\\Program Files\\Canary\\keep.txt"));
@@ -596,8 +586,8 @@ TEST_P(RegistryPathTest, NamesTheProductFolderAndNothingElse)
     Select();
     Delete();
     EXPECT_EQ(FinalBox(), CString(kDone));
-    EXPECT_EQ(BoxesAfterStart()[1].text, SecondConfirmation({fixture::ToCp932(product.CacheFolder()),
-                                                             Lower(fixture::ToCp932(product.AppFolder()))}));
+    EXPECT_EQ(BoxesAfterStart()[1].text,
+              SecondConfirmation({product.CacheFolder(), AsciiLower(product.AppFolder())}));
     EXPECT_FALSE(fixture::Exists(product.CacheFolder()));
     EXPECT_FALSE(fixture::Exists(product.AppFolder()));
     EXPECT_TRUE(product.CanariesIntact());
@@ -732,13 +722,9 @@ TEST_F(RemovalTest, RemovingOneSharedRowRemovesTheSharedKeysAndTheOthersStayList
     // The next start lists the other rows, now without version values.
     m_boxes.QueueAnswer(IDOK);
     Start();
-    HWND list = m_dialog->Control(IDC_PRODUCT_LIST);
-    ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
-    wchar_t text[128] = {};
-    SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
-    EXPECT_STREQ(text, L"Kartix on net for PC (V R SP )");
-    SendMessageW(list, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(text));
-    EXPECT_STREQ(text, L"Kartix on net for AUTOHAUS (V R SP )");
+    const std::vector<std::wstring> expected = {L"Kartix on net for PC (V R SP )",
+                                                L"Kartix on net for AUTOHAUS (V R SP )"};
+    EXPECT_EQ(drive::ListItems(m_dialog->Control(IDC_PRODUCT_LIST)), expected);
 }
 
 TEST_F(RemovalTest, OutsideNtThePerUserFoldersAndTheRegistryProgramFilesAreUsed)
