@@ -38,7 +38,7 @@ InstalledProduct::InstalledProduct(int row)
     fixture::SetString(HKEY_CURRENT_USER, kCanaryKey, L"CachePath", L"C:\\canary\\");
     m_canaryFiles = {
         m_programs + L"\\CanaryApp\\Canary.lnk",
-        StartMenuGroup() + L"Canary\\Canary.lnk",
+        StartMenuGroup() + L"\\Canary\\Canary.lnk",
         fixture::ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Canary.lnk",
         std::wstring(kSetupInfo) + L"\\{00000000-0000-0000-0000-0000CA4A4121}\\setup.ini",
         std::wstring(kTestRoot) + L"\\Cache\\CanaryData\\tile.dat",
@@ -53,7 +53,7 @@ InstalledProduct::~InstalledProduct()
     for (const std::wstring& file : m_canaryFiles)
         fixture::RemoveTree(file);
     for (const std::wstring& path :
-         {m_programs + L"\\CanaryApp", StartMenuGroup() + L"Canary",
+         {m_programs + L"\\CanaryApp", StartMenuGroup() + L"\\Canary",
           std::wstring(kSetupInfo) + L"\\{00000000-0000-0000-0000-0000CA4A4121}", std::wstring(kTestRoot),
           std::wstring(kAppRoot), DesktopLink(), SetupInfoFolder(), m_programs + L"\\" + Catalog().shortcut,
           fixture::ShellFolder(CSIDL_DESKTOPDIRECTORY) + L"\\" + Catalog().shortcut})

@@ -96,8 +96,8 @@ TEST_F(RemovalTest, FullRemovalTakesExactlyTheFivePiecesAndTheFourKeys)
     EXPECT_FALSE(product.UninstallKeyExists());
     EXPECT_FALSE(product.UserKeyExists());
     EXPECT_TRUE(product.CanariesIntact());
-    // The group folder above the product's Start-menu folder had nothing else: it went too.
-    EXPECT_FALSE(fixture::Exists(product.StartMenuGroup()));
+    // The group folder above the product's Start-menu folder holds another product's: it stays.
+    EXPECT_TRUE(fixture::Exists(product.StartMenuGroup() + L"\\Canary\\Canary.lnk"));
     EXPECT_TRUE(fixture::Exists(product.ProgramsFolder()));
 }
 
