@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+bool g_bWidestLabelShown = false;
+
 DialogHarness::DialogHarness()
 {
     HANDLE created = CreateEventW(nullptr, TRUE, FALSE, nullptr);

@@ -86,6 +86,11 @@ private:
     INT_PTR m_result = 0;
 };
 
+// The list's widest width so far lives as long as the process. Set once a test has shown the widest
+// label there can be (a display name holds 126 bytes) or a wider one: from then on no list of this
+// process sets its horizontal extent for such a label again.
+extern bool g_bWidestLabelShown;
+
 // A test of the main dialog: the platform answers "administrator on NT", every box is recorded,
 // and the dialog starts once the test has built the registry state and folders it needs.
 class DialogTest : public testing::Test

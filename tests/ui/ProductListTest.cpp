@@ -151,14 +151,12 @@ INSTANTIATE_TEST_SUITE_P(Prefixes, SeriesPrefixTest,
 
 TEST_F(ProductListTest, HorizontalExtentOnlyGrows)
 {
-    // The width the list remembers lives as long as the process. The widest item there can be (a
-    // display name holds 126 bytes) sets the extent unless this test already showed it here.
-    static bool s_shownBefore = false;
+    // The widest item there can be sets the extent unless this process showed it before.
     products::Install(3, std::wstring(126, L'W'));
     Start();
     const LRESULT wide = SendMessageW(m_dialog->Control(IDC_PRODUCT_LIST), LB_GETHORIZONTALEXTENT, 0, 0);
-    EXPECT_EQ(wide > 0, !s_shownBefore);
-    s_shownBefore = true;
+    EXPECT_EQ(wide > 0, !g_bWidestLabelShown);
+    g_bWidestLabelShown = true;
     SendMessageW(m_dialog->Window(), WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(m_dialog->WaitForEnd());
 
