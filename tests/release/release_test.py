@@ -209,7 +209,7 @@ class ReleaseCheckTest(unittest.TestCase):
 
 class ReleaseArchiveTest(unittest.TestCase):
     NAMES = ['SeriesClean.exe', 'SeriesClean-32bit.exe', 'README.md', 'LICENSE', 'docs/main-dialog.png',
-             'docs/second-confirmation.png', 'SHA256SUMS']
+             'docs/second-confirmation.png', 'docs/main-dialog-150.png', 'SHA256SUMS']
 
     def test_archive_holds_the_release_builds_the_readme_with_its_pictures_and_their_sums(self):
         with zipfile.ZipFile(ARCHIVE) as archive:
@@ -226,7 +226,7 @@ class ReleaseArchiveTest(unittest.TestCase):
                 verified = subprocess.run(['sha256sum', '--check', '--strict', 'SHA256SUMS'], cwd=folder,
                                           capture_output=True, text=True)
         self.assertEqual(len(times), 1)
-        self.assertEqual(modes, [0o755, 0o755, 0o644, 0o644, 0o644, 0o644, 0o644])
+        self.assertEqual(modes, [0o755, 0o755, 0o644, 0o644, 0o644, 0o644, 0o644, 0o644])
         self.assertEqual([line.split('  ', 1)[1] for line in sums], self.NAMES[:-1])
         self.assertEqual(verified.returncode, 0, verified.stdout + verified.stderr)
 
