@@ -244,6 +244,10 @@ TEST_P(ScalingE2ETest, NothingIsCutOrOverlapsAndTheListScrollsToItsWidestItem)
     LONG widest = 0;
     for (const std::wstring& item : scaled.items)
         widest = std::max(widest, font.Width(item));
+    const auto list = std::find_if(scaled.controls.begin(), scaled.controls.end(),
+                                   [](const Control& control) { return control.id == IDC_PRODUCT_LIST; });
+    ASSERT_NE(list, scaled.controls.end());
+    ASSERT_GT(widest, list->rect.right - list->rect.left) << "no item is wider than the list";
     EXPECT_GE(scaled.horizontalExtent, widest);
 }
 
