@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks a release executable as Windows will load it: a GUI program for its architecture with ASLR
-and DEP on (the 64-bit one also with high-entropy ASLR), that imports Windows system DLLs only, with
-its dialog, icon, manifest (common controls 6, elevation, supported systems) and version information
+and DEP on (the 64-bit one also with high-entropy ASLR), that imports Windows system DLLs only and no
+function Windows 7 lacks, with its dialog, icon (every size a scaled display asks for), manifest
+(common controls 6, elevation, supported systems, per-monitor DPI awareness) and version information
 embedded, and the project's version in the version information, the manifest and the dialog caption.
 
     check-release.py [--arch x64|i686] SeriesClean.exe
@@ -23,6 +24,11 @@ DIR_IMPORT, DIR_RESOURCE, DIR_BASERELOC = 1, 2, 5
 SUBSYSTEM_WINDOWS_GUI = 2
 RT_ICON, RT_DIALOG, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 5, 14, 16, 24
 IDD_SERIESCLEAN_DIALOG, IDR_MAINFRAME = 102, 128
+# Functions that Windows 7 lacks: imported, they would stop the program from starting there, so the
+# program looks them up while it runs.
+NEWER_THAN_WINDOWS_7 = {'GetDpiForWindow', 'GetDpiForSystem', 'GetSystemMetricsForDpi',
+                        'SetProcessDpiAwarenessContext', 'SetThreadDpiAwarenessContext', 'AdjustWindowRectExForDpi',
+                        'SystemParametersInfoForDpi', 'SetDefaultDllDirectories'}
 
 APP_TITLE = 'ルミナGOシリーズの削除'
 SUPPORTED_OS = {
@@ -33,6 +39,10 @@ SUPPORTED_OS = {
 }
 ASM_V1, ASM_V3 = '{urn:schemas-microsoft-com:asm.v1}', '{urn:schemas-microsoft-com:asm.v3}'
 COMPAT_V1 = '{urn:schemas-microsoft-com:compatibility.v1}'
+SETTINGS_2005 = '{http://schemas.microsoft.com/SMI/2005/WindowsSettings}'
+SETTINGS_2016 = '{http://schemas.microsoft.com/SMI/2016/WindowsSettings}'
+# The window icon and the small icon at 100, 125, 150, 175 and 200 %, all at 24 bits.
+ICON_SIZES = [16, 20, 24, 28, 32, 40, 48, 56, 64]
 
 
 class Arch:
@@ -90,16 +100,34 @@ class PeFile:
         start = self.offset(rva)
         return self.data[start:self.data.index(b'\0', start)].decode('ascii')
 
-    def imports(self):
+    def import_entries(self):
         rva, _size = self.directories[DIR_IMPORT]
-        names = []
         pos = self.offset(rva)
         while True:
             entry = struct.unpack_from('<IIIII', self.data, pos)
             if not any(entry):
-                return names
-            names.append(self.cstring(entry[3]).lower())
+                return
+            yield entry
             pos += 20
+
+    def imports(self):
+        return [self.cstring(entry[3]).lower() for entry in self.import_entries()]
+
+    def imported_functions(self):
+        """The names of the functions imported by name (not by ordinal), from every DLL."""
+        wide = self.magic == 0x20B
+        thunk_size, ordinal_flag = (8, 1 << 63) if wide else (4, 1 << 31)
+        names = []
+        for entry in self.import_entries():
+            pos = self.offset(entry[0] or entry[4])
+            while True:
+                thunk = struct.unpack_from('<Q' if wide else '<I', self.data, pos)[0]
+                if thunk == 0:
+                    break
+                if not thunk & ordinal_flag:
+                    names.append(self.cstring((thunk & 0x7FFFFFFF) + 2))
+                pos += thunk_size
+        return names
 
     def resources(self):
         """{type: {name: data}} of the first language of each resource."""
@@ -201,6 +229,25 @@ def check_manifest(text, quad, failures):
     for system, guid in SUPPORTED_OS.items():
         if guid not in declared:
             failures.append('the manifest does not declare %s as supported' % system)
+    check_dpi_awareness(root, failures)
+
+
+def check_dpi_awareness(root, failures):
+    """Windows reads the DPI settings only under asm.v3 application/windowsSettings, each element in
+    its own namespace. Windows 10 1607 and later take the first value of dpiAwareness they know and
+    ignore dpiAware; Windows 7 to 8.1 know dpiAware only."""
+    settings = [element for application in root.findall(ASM_V3 + 'application')
+                for element in application.findall(ASM_V3 + 'windowsSettings')]
+    aware = [(element.text or '').strip().lower() for block in settings
+             for element in block.findall(SETTINGS_2005 + 'dpiAware')]
+    if aware != ['true/pm']:
+        failures.append('the manifest does not declare dpiAware true/pm (per-monitor on Windows 8.1, '
+                        'system DPI on 7 and 8): %s' % aware)
+    awareness = [[value.strip().lower() for value in (element.text or '').split(',')] for block in settings
+                 for element in block.findall(SETTINGS_2016 + 'dpiAwareness')]
+    if len(awareness) != 1 or awareness[0][:1] != ['permonitorv2'] or 'permonitor' not in awareness[0]:
+        failures.append('the manifest does not declare dpiAwareness PerMonitorV2 first with PerMonitor after '
+                        'it: %s' % awareness)
 
 
 def check(path, arch_name, root):
@@ -230,6 +277,9 @@ def check(path, arch_name, root):
     foreign = [dll for dll in imports if dll not in SYSTEM_DLLS]
     if foreign:
         failures.append('imports DLLs that are not Windows system DLLs: ' + ', '.join(foreign))
+    newer = sorted(set(pe.imported_functions()) & NEWER_THAN_WINDOWS_7)
+    if newer:
+        failures.append('imports functions that Windows 7 lacks, so it would not start there: ' + ', '.join(newer))
 
     res = pe.resources()
     dialog = res.get(RT_DIALOG, {}).get(IDD_SERIESCLEAN_DIALOG)
@@ -245,9 +295,10 @@ def check(path, arch_name, root):
         group = res[RT_GROUP_ICON][IDR_MAINFRAME]
         count = struct.unpack_from('<H', group, 4)[0]
         images = [struct.unpack_from('<BBBBHHIH', group, 6 + 14 * i) for i in range(count)]
-        sizes = sorted((w or 256, bits) for w, _h, _c, _r, _p, bits, _s, _id in images)
-        if sizes != [(16, 24), (32, 24)]:
-            failures.append('icon %d is not a 16x16 and a 32x32 image at 24 bits: %s' % (IDR_MAINFRAME, sizes))
+        sizes = sorted((w or 256, h or 256, bits) for w, h, _c, _r, _p, bits, _s, _id in images)
+        if sizes != [(size, size, 24) for size in ICON_SIZES]:
+            failures.append('icon %d is not one square image at 24 bits of each size %s: %s'
+                            % (IDR_MAINFRAME, ICON_SIZES, sizes))
         missing = [image[7] for image in images if image[7] not in res.get(RT_ICON, {})]
         if missing:
             failures.append('icon %d names images that are not there: %s' % (IDR_MAINFRAME, missing))
@@ -285,10 +336,10 @@ def main(argv):
         for failure in failures:
             print('check-release: %s: %s' % (args.exe, failure), file=sys.stderr)
         return 1
-    print('check-release: %s: %s GUI executable with %s; imports %s; dialog 102, icon 128 (32x32, 16x16, '
-          '24 bits), manifest (common controls 6, requireAdministrator, Windows 7 to 11) and version %s '
-          'embedded' % (args.exe, arch.label, ', '.join(arch.dll_characteristics.values()),
-                        ', '.join(imports), quad))
+    print('check-release: %s: %s GUI executable with %s; imports %s; dialog 102, icon 128 (%s pixels, '
+          '24 bits), manifest (common controls 6, requireAdministrator, Windows 7 to 11, per-monitor v2 DPI '
+          'awareness) and version %s embedded' % (args.exe, arch.label, ', '.join(arch.dll_characteristics.values()),
+                                                 ', '.join(imports), ', '.join(map(str, ICON_SIZES)), quad))
     return 0
 
 

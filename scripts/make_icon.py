@@ -1,8 +1,13 @@
 #!/usr/bin/env python3
-"""Draws the program icon (a folded map crossed out in red) as a 24-bit .ico with a 32x32 and a
-16x16 image. The .ico is committed; run this only to change the picture."""
+"""Draws the program icon (a folded map crossed out in red) as a 24-bit .ico: the 32x32 and 16x16
+images first, then every size a scaled display asks for (the window icon and the small icon at 125,
+150, 175 and 200 %). The .ico is committed; run this only to change the picture."""
 import struct
 import sys
+
+# 32 and 16 pixels at 100 %; the small icon at 125 to 200 % (20, 24, 28, 32) and the big one (40, 48,
+# 56, 64).
+SIZES = (32, 16, 20, 24, 28, 40, 48, 56, 64)
 
 
 def draw(size):
@@ -67,7 +72,7 @@ def image_bytes(size):
 
 
 def main(path):
-    images = [(32, image_bytes(32)), (16, image_bytes(16))]
+    images = [(size, image_bytes(size)) for size in SIZES]
     out = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, data in images:

@@ -6,7 +6,9 @@
 #
 # With a display ($DISPLAY set) the dialog appears there and is yours to use. Without one the
 # program runs on a virtual screen (Xvfb), and a walkthrough removes one product through the
-# program's own windows as a user would, printing every step and saving a picture of each.
+# program's own windows as a user would, printing every step and saving a picture of each; then the
+# products are installed again and a second walkthrough does the same on a display scaled to 150 %
+# (144 DPI).
 #
 # Environment (optional):
 #   SERIESCLEAN_DEMO_PRODUCT  the product the walkthrough removes (default 北欧旅行ガイド)
@@ -38,6 +40,7 @@ export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 
 prefix=$build/demoprefix
 pictures=$build/demo-pictures
+pictures_150=$build/demo-pictures-150
 products=(3 5 6 7)
 product=${SERIESCLEAN_DEMO_PRODUCT:-北欧旅行ガイド}
 
@@ -108,17 +111,29 @@ if [ "$walkthrough" = 0 ]; then
   exit 0
 fi
 
-rm -rf "$pictures"
-mkdir -p "$pictures"
-echo "run: walking through the removal of $product"
+# Walks through the removal with the pictures going to $1; further arguments go before the program's
+# path (--dpi).
+walk() {
+  local folder=$1 status=0
+  shift
+  rm -rf "$folder"
+  mkdir -p "$folder"
+  "$WINE64" "$build/tools/DemoWalkthrough.exe" "$@" "$build/SeriesClean.exe" "$folder" "$product" | cat || status=$?
+  echo
+  echo "run: what is left of the products:"
+  machine summary "${products[@]}"
+  echo
+  if [ "$status" != 0 ]; then
+    echo "run: the walkthrough stopped: a step did not turn out as expected (see above)" >&2
+  fi
+  return "$status"
+}
+
 status=0
-"$WINE64" "$build/tools/DemoWalkthrough.exe" "$build/SeriesClean.exe" "$pictures" "$product" | cat || status=$?
-echo
-echo "run: what is left of the products:"
-machine summary "${products[@]}"
-echo
-if [ "$status" != 0 ]; then
-  echo "run: the walkthrough stopped: a step did not turn out as expected (see above)" >&2
-fi
-echo "run: pictures of every step are in $pictures"
+echo "run: walking through the removal of $product"
+walk "$pictures" || status=$?
+echo "run: installing the products again, for a walkthrough on a display scaled to 150 % (144 DPI)"
+machine install "${products[@]}" >/dev/null
+walk "$pictures_150" --dpi 144 || status=$?
+echo "run: pictures of every step are in $pictures (100 %) and $pictures_150 (150 %)"
 exit "$status"

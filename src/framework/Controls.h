@@ -18,6 +18,9 @@ class CListBox : public CWnd
 {
 public:
     int AddString(const CString& text);
+    int GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
+    // The item's text; empty when there is no such item.
+    CString GetText(int index) const;
     int GetCurSel() const { return static_cast<int>(SendMessage(LB_GETCURSEL)); }
     DWORD_PTR GetItemData(int index) const
     {
@@ -49,7 +52,11 @@ public:
     CPaintDC& operator=(const CPaintDC&) = delete;
 
     HDC GetSafeHdc() const { return m_hDC; }
-    BOOL DrawIcon(int x, int y, HICON icon) { return ::DrawIcon(m_hDC, x, y, icon); }
+    // Draws icon size x size pixels large, its image of that size if it has one.
+    BOOL DrawIcon(int x, int y, HICON icon, int size)
+    {
+        return ::DrawIconEx(m_hDC, x, y, icon, size, size, 0, nullptr, DI_NORMAL);
+    }
 
     PAINTSTRUCT m_ps = {};
 

@@ -92,6 +92,40 @@ private:
     HDC m_hDC;
 };
 
+// An icon loaded at a size of the program's choosing, destroyed with DestroyIcon (unlike the shared
+// icons LoadIcon gives, which must never be destroyed).
+class OwnedIcon
+{
+public:
+    OwnedIcon() = default;
+    explicit OwnedIcon(HICON icon) : m_hIcon(icon) {}
+    ~OwnedIcon() { Close(); }
+    OwnedIcon(const OwnedIcon&) = delete;
+    OwnedIcon& operator=(const OwnedIcon&) = delete;
+    OwnedIcon(OwnedIcon&& other) noexcept : m_hIcon(other.m_hIcon) { other.m_hIcon = nullptr; }
+    OwnedIcon& operator=(OwnedIcon&& other) noexcept
+    {
+        if (this != &other) {
+            Close();
+            m_hIcon = other.m_hIcon;
+            other.m_hIcon = nullptr;
+        }
+        return *this;
+    }
+
+    [[nodiscard]] bool IsValid() const { return m_hIcon != nullptr; }
+    HICON Get() const { return m_hIcon; }
+    void Close()
+    {
+        if (m_hIcon)
+            DestroyIcon(m_hIcon);
+        m_hIcon = nullptr;
+    }
+
+private:
+    HICON m_hIcon = nullptr;
+};
+
 // A SID built with AllocateAndInitializeSid, released with FreeSid.
 class AllocatedSid
 {

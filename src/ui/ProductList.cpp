@@ -14,31 +14,39 @@ void CSeriesCleanDlg::FillProductList()
 {
     m_listProducts.ResetContent();
 
-    win32::WindowDC dc(m_listProducts.m_hWnd);
-    const auto listFont = reinterpret_cast<HFONT>(m_listProducts.SendMessage(WM_GETFONT));
-
     const InstalledSurvey installed = FindInstalledProducts(m_catalog);
     m_bSeriesInstalled = installed.bSeriesInstalled;
     int nItem = 0;
     for (const InstalledEntry& item : installed.entries) {
-        const CString& text = item.strLabel;
-        m_listProducts.AddString(text);
+        m_listProducts.AddString(item.strLabel);
         m_listProducts.SetItemData(nItem, reinterpret_cast<DWORD_PTR>(item.pEntry));
-
-        // The margin is one average character of the font the device context had before.
-        TEXTMETRICW metrics = {};
-        GetTextMetricsW(dc.Get(), &metrics);
-        const HGDIOBJ previousFont = SelectObject(dc.Get(), listFont);
-        const int width = win32::TextExtent(dc.Get(), text).cx + metrics.tmAveCharWidth;
-        SelectObject(dc.Get(), previousFont);
-        if (width > s_nWidestItem) {
-            m_listProducts.SetHorizontalExtent(width);
-            s_nWidestItem = width;
-        }
         ++nItem;
     }
+    FitHorizontalExtent();
 
     SetBusy(false);
     PostMessage(UM_HIDE_PROGRESS, 0, 1);
     PostMessage(UM_HIDE_PROGRESS, 0, 2);
+}
+
+void CSeriesCleanDlg::FitHorizontalExtent()
+{
+    win32::WindowDC dc(m_listProducts.m_hWnd);
+    // The margin is one average character of the font the device context had before.
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc.Get(), &metrics);
+    // A list without a font of its own draws with the one the device context already has.
+    const auto listFont = reinterpret_cast<HFONT>(m_listProducts.SendMessage(WM_GETFONT));
+    const HGDIOBJ previousFont = listFont ? SelectObject(dc.Get(), listFont) : nullptr;
+    const int count = m_listProducts.GetCount();
+    for (int nItem = 0; nItem < count; ++nItem) {
+        const int width =
+            win32::TextExtent(dc.Get(), m_listProducts.GetText(nItem)).cx + metrics.tmAveCharWidth;
+        if (width > s_nWidestItem) {
+            m_listProducts.SetHorizontalExtent(width);
+            s_nWidestItem = width;
+        }
+    }
+    if (previousFont)
+        SelectObject(dc.Get(), previousFont);
 }

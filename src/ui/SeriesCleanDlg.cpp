@@ -2,10 +2,12 @@
 
 #include "removal/Policy.h"
 #include "catalog/ProductCatalog.h"
+#include "framework/Dpi.h"
 #include "removal/RegistryRemoval.h"
 #include "removal/RemovalBackup.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -18,6 +20,7 @@ constexpr UINT kRepaintMs = 250;
 BEGIN_MESSAGE_MAP(CSeriesCleanDlg, CDialog)
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
+    ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
     ON_BN_CLICKED(IDC_DELETE, OnDelete)
     ON_LBN_SELCHANGE(IDC_PRODUCT_LIST, OnSelChangeProducts)
     ON_LBN_SELCANCEL(IDC_PRODUCT_LIST, OnSelCancelProducts)
@@ -63,8 +66,7 @@ BOOL CSeriesCleanDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
 
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SetWindowIcons(win32::DpiOfWindow(m_hWnd));
 
     if (LacksAdministratorRights()) {
         MessageBox("管理者権限が必要です。\n管理者権限のあるユーザーで再度実行してください。", kAppTitle,
@@ -95,18 +97,42 @@ void CSeriesCleanDlg::OnPaint()
     }
     CPaintDC dc(this);
     SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
-    const int cxIcon = GetSystemMetrics(SM_CXICON);
-    const int cyIcon = GetSystemMetrics(SM_CYICON);
+    // GetSystemMetrics answers for the system's DPI, not for the display this window is on.
+    const int forDpi = win32::SystemMetricForDpi(SM_CXICON, win32::DpiOfWindow(m_hWnd));
+    const int size = forDpi > 0 ? forDpi : GetSystemMetrics(SM_CXICON);
     RECT rect;
     GetClientRect(&rect);
-    const int x = (rect.right - rect.left - cxIcon + 1) / 2;
-    const int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
-    dc.DrawIcon(x, y, m_hIcon);
+    const int x = (rect.right - rect.left - size + 1) / 2;
+    const int y = (rect.bottom - rect.top - size + 1) / 2;
+    dc.DrawIcon(x, y, BigIcon(), size);
 }
 
 HCURSOR CSeriesCleanDlg::OnQueryDragIcon()
 {
-    return static_cast<HCURSOR>(m_hIcon);
+    return static_cast<HCURSOR>(BigIcon());
+}
+
+LRESULT CSeriesCleanDlg::OnDpiChanged(WPARAM wParam, LPARAM)
+{
+    const LRESULT result = Default();
+    SetWindowIcons(HIWORD(wParam));
+    FitHorizontalExtent();
+    return result;
+}
+
+void CSeriesCleanDlg::SetWindowIcons(UINT dpi)
+{
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    win32::OwnedIcon bigIcon =
+        win32::LoadIconOfSize(instance, IDR_MAINFRAME, win32::SystemMetricForDpi(SM_CXICON, dpi));
+    win32::OwnedIcon smallIcon =
+        win32::LoadIconOfSize(instance, IDR_MAINFRAME, win32::SystemMetricForDpi(SM_CXSMICON, dpi));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.IsValid() ? bigIcon.Get() : m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL,
+                reinterpret_cast<LPARAM>(smallIcon.IsValid() ? smallIcon.Get() : m_hIcon));
+    // The window draws the icons it was last given: the ones it had before may go only now.
+    m_bigIcon = std::move(bigIcon);
+    m_smallIcon = std::move(smallIcon);
 }
 
 void CSeriesCleanDlg::SetBusy(bool busy)

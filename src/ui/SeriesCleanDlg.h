@@ -8,6 +8,7 @@
 #include "catalog/ProductCatalog.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
+#include "framework/Handles.h"
 #include "removal/RemovalJob.h"
 #include "ui/RemovalMessages.h"
 #include "ui/resource.h"
@@ -31,6 +32,10 @@ protected:
 
     // Called when the dialog needs painting; draws the icon while the dialog is minimised.
     void OnPaint();
+    // Called when the dialog has moved to a display of another DPI (HIWORD of wParam). Windows 10
+    // 1703 and later rescale a per-monitor v2 dialog, its controls and their font in the default
+    // handling; the window icons and the list's horizontal extent then follow.
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
     // Called for the cursor to show while the minimised dialog is dragged.
     HCURSOR OnQueryDragIcon();
     // Called when the delete button is clicked: plans a removal, confirms it and starts it.
@@ -63,6 +68,12 @@ protected:
 
     // Lists the catalog's installed products and puts the dialog into its idle state.
     void FillProductList();
+    // Measures every item with the list's font as it is now; an item wider (with margin) than any
+    // before in this process widens the list's horizontal extent, which never narrows.
+    void FitHorizontalExtent();
+    // Sets the big and small window icons at the sizes a display of dpi asks for. Where Windows
+    // cannot tell those (dpi 0, before Windows 10 1607), both are m_hIcon.
+    void SetWindowIcons(UINT dpi);
     // Busy: nothing can be chosen while a removal is surveyed. Idle: the list and the exit button
     // take input, the delete button with a selection, the cancel button never.
     void SetBusy(bool busy);
@@ -78,6 +89,9 @@ protected:
     CButton m_btnDelete;
     CListBox m_listProducts;
     HICON m_hIcon;
+    // The window icons at the display's sizes, when Windows tells them; the window holds them.
+    win32::OwnedIcon m_bigIcon;
+    win32::OwnedIcon m_smallIcon;
     CProductCatalog m_catalog;
     RemovalJob m_job;
     // Set while a removal's worker may still use m_job: Enter and Esc must not end the dialog then.
@@ -95,6 +109,7 @@ private:
     // Draws every control changed since the last tick; false when there was none.
     bool RepaintChanged();
     void ShowFinalBox(const char* text, UINT type, LPARAM result);
+    HICON BigIcon() const { return m_bigIcon.IsValid() ? m_bigIcon.Get() : m_hIcon; }
     CProgressCtrl& SelectedBar(LPARAM selector) { return selector == 1 ? m_progress1 : m_progress2; }
     CStatic& SelectedLine(LPARAM selector) { return selector == 1 ? m_staticStatus1 : m_staticStatus2; }
 };

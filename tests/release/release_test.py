@@ -84,6 +84,29 @@ def rename_import(old, new):
     return mutate
 
 
+def rename_function(old, new):
+    """Imports the function named new where the executable imported old (a longer name)."""
+    assert len(new) <= len(old)
+
+    def mutate(data):
+        pe = check_release.PeFile(bytes(data))
+        wide = pe.magic == 0x20B
+        for entry in pe.import_entries():
+            pos = pe.offset(entry[0] or entry[4])
+            while True:
+                thunk = struct.unpack_from('<Q' if wide else '<I', data, pos)[0]
+                if thunk == 0:
+                    break
+                by_name = not thunk >> (63 if wide else 31)
+                at = pe.offset((thunk & 0x7FFFFFFF) + 2) if by_name else 0
+                if by_name and data[at:at + len(old) + 1] == old + b'\0':
+                    data[at:at + len(old)] = new + b'\0' * (len(old) - len(new))
+                    return
+                pos += 8 if wide else 4
+        raise AssertionError('%r is not imported' % old)
+    return mutate
+
+
 def replace_once(old, new):
     assert len(old) == len(new)
 
@@ -97,6 +120,14 @@ def replace_once(old, new):
 
 def identity(version):
     return ('name="SeriesClean" version="%s"' % version).encode('ascii')
+
+
+def drop_last_icon_image(data):
+    group = check_release.PeFile(bytes(data)).resources()[14][128]
+    at = data.find(group)
+    if at < 0 or data.find(group, at + 1) >= 0:
+        raise AssertionError('icon group 128 is not in the executable exactly once')
+    struct.pack_into('<H', data, at + 4, struct.unpack_from('<H', group, 4)[0] - 1)
 
 
 def set_fixed_file_version(data):
@@ -128,12 +159,22 @@ class ReleaseCheckTest(unittest.TestCase):
             ('x64', 'console program', set_field(1, 3), 'not a GUI'),
             ('x64', 'a DLL of its own', rename_import(b'SHELL32.dll', b'LIBFOO1.dll'),
              'not Windows system DLLs: libfoo1.dll'),
+            ('x64', 'a function Windows 7 lacks', rename_function(b'ExpandEnvironmentStringsW', b'GetDpiForWindow'),
+             'imports functions that Windows 7 lacks, so it would not start there: GetDpiForWindow'),
             ('x64', 'runs as the invoker', replace_once(b'requireAdministrator"', b'asInvoker"           '),
              'does not ask for administrator rights'),
             ('i686', 'old common controls', replace_once(b'version="6.0.0.0"', b'version="5.8.0.0"'),
              'common controls 6'),
             ('x64', 'no Windows 10', replace_once(b'{8e0f7a12-', b'{8e0f7a13-'),
              'does not declare Windows 10 and 11'),
+            ('x64', 'per-monitor v1 before v2',
+             replace_once(b'PerMonitorV2, PerMonitor<', b'PerMonitor, PerMonitorV2<'),
+             'does not declare dpiAwareness PerMonitorV2 first'),
+            ('x64', 'awareness in a namespace Windows does not read', replace_once(b'SMI/2016/', b'SMI/2015/'),
+             'does not declare dpiAwareness PerMonitorV2 first'),
+            ('i686', 'only system-DPI aware on Windows 8.1', replace_once(b'>true/pm<', b'>true   <'),
+             'does not declare dpiAware true/pm'),
+            ('i686', 'no 64-pixel icon', drop_last_icon_image, 'icon 128 is not one square image at 24 bits'),
             ('x64', 'manifest of another version', replace_once(identity(QUAD), identity(OTHER_QUAD)),
              'assembly identity is not SeriesClean version ' + QUAD),
             ('x64', 'fixed file version', set_fixed_file_version, 'file or product version is not'),
@@ -168,7 +209,7 @@ class ReleaseCheckTest(unittest.TestCase):
 
 class ReleaseArchiveTest(unittest.TestCase):
     NAMES = ['SeriesClean.exe', 'SeriesClean-32bit.exe', 'README.md', 'LICENSE', 'docs/main-dialog.png',
-             'docs/second-confirmation.png', 'SHA256SUMS']
+             'docs/second-confirmation.png', 'docs/main-dialog-150.png', 'SHA256SUMS']
 
     def test_archive_holds_the_release_builds_the_readme_with_its_pictures_and_their_sums(self):
         with zipfile.ZipFile(ARCHIVE) as archive:
@@ -185,7 +226,7 @@ class ReleaseArchiveTest(unittest.TestCase):
                 verified = subprocess.run(['sha256sum', '--check', '--strict', 'SHA256SUMS'], cwd=folder,
                                           capture_output=True, text=True)
         self.assertEqual(len(times), 1)
-        self.assertEqual(modes, [0o755, 0o755, 0o644, 0o644, 0o644, 0o644, 0o644])
+        self.assertEqual(modes, [0o755, 0o755, 0o644, 0o644, 0o644, 0o644, 0o644, 0o644])
         self.assertEqual([line.split('  ', 1)[1] for line in sums], self.NAMES[:-1])
         self.assertEqual(verified.returncode, 0, verified.stdout + verified.stderr)
 

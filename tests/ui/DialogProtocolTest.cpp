@@ -40,13 +40,6 @@ TEST_F(DialogProtocolTest, InitialisationLeavesTheDialogIdle)
     EXPECT_EQ(TextOf(m_dialog.Control(IDC_STATUS2)), L"");
     EXPECT_EQ(TextOf(m_dialog.Control(IDC_INFO)), L"");
 
-    // Both window icons are the icon of resource 128, which also shows while dragging.
-    const LRESULT icon = reinterpret_cast<LRESULT>(m_dialog.Dialog().m_hIcon);
-    EXPECT_NE(icon, 0);
-    EXPECT_EQ(SendMessageW(dlg, WM_GETICON, ICON_BIG, 0), icon);
-    EXPECT_EQ(SendMessageW(dlg, WM_GETICON, ICON_SMALL, 0), icon);
-    EXPECT_EQ(SendMessageW(dlg, WM_QUERYDRAGICON, 0, 0), icon);
-
     ASSERT_EQ(m_boxes.Count(), 1u);
     const RecordedBox info = m_boxes.At(0);
     EXPECT_EQ(info.text, CString("実行する前に、\nすべてのWindowsプログラムを終了することを推奨します。"));

@@ -3,9 +3,11 @@
 // both confirmations and the result box, and waits for the program to end. Every step is printed
 // with the texts on the screen and saved as a picture.
 //
-//   DemoWalkthrough SeriesClean.exe PICTURE_FOLDER [PRODUCT]
+//   DemoWalkthrough [--dpi DPI] SeriesClean.exe PICTURE_FOLDER [PRODUCT]
 //
-// PRODUCT is the beginning of a list item (default: the first item). Paths may be Unix paths.
+// PRODUCT is the beginning of a list item (default: the first item). Paths may be Unix paths. With
+// --dpi the program runs on a display of that resolution (144 for 150 %), as Wine gives it to a
+// process that starts while the setting is made; the setting is put back once the program runs.
 // Exit code 0 when every step appeared as expected, 1 when one did not (what was expected is
 // printed), 2 for a usage error.
 #include "Console.h"
@@ -17,6 +19,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
+#include <memory>
 
 using namespace demo;
 using namespace drive;
@@ -55,6 +59,20 @@ std::wstring Joined(const std::vector<std::wstring>& items)
     return text;
 }
 
+BOOL CALLBACK HideIfFileBrowser(HWND hWnd, LPARAM)
+{
+    if (IsWindowVisible(hWnd) && ClassOf(hWnd) == L"ExplorerWClass")
+        ShowWindow(hWnd, SW_HIDE);
+    return TRUE;
+}
+
+// The pictures show the program on an empty desktop. The file browser that wine_start_server opens
+// is hidden, not closed: its process holds the desktop that every program of the demo shares.
+void HideFileBrowsers()
+{
+    EnumWindows(&HideIfFileBrowser, 0);
+}
+
 // A list item reads "<display name> (V… R… SP… …)".
 std::wstring DisplayNameOf(const std::wstring& item)
 {
@@ -65,13 +83,15 @@ std::wstring DisplayNameOf(const std::wstring& item)
 class Walkthrough
 {
 public:
-    Walkthrough(std::wstring exePath, std::wstring pictureFolder, std::wstring product)
-        : m_exePath(std::move(exePath)), m_pictures(std::move(pictureFolder)), m_product(std::move(product))
+    Walkthrough(std::wstring exePath, std::wstring pictureFolder, std::wstring product, DWORD dpi)
+        : m_exePath(std::move(exePath)), m_pictures(std::move(pictureFolder)), m_product(std::move(product)),
+          m_dpi(dpi)
     {}
 
     int Run()
     {
         try {
+            HideFileBrowsers();
             Start();
             HWND dialog = InformationBox();
             const std::wstring displayName = ProductList(dialog);
@@ -166,7 +186,13 @@ private:
 
     void Start()
     {
-        Step(L"Start " + m_exePath);
+        if (m_dpi) {
+            Step(L"Start " + m_exePath + L" at " + std::to_wstring(m_dpi) + L" DPI (" +
+                 std::to_wstring(m_dpi * 100 / 96) + L" %)");
+            m_display = std::make_unique<fixture::ScopedDisplayDpi>(m_dpi);
+        } else {
+            Step(L"Start " + m_exePath);
+        }
         DWORD error = 0;
         if (!m_program.Start(m_exePath, error))
             throw StepFailed{L"the program starts",
@@ -185,6 +211,8 @@ private:
         Answer(box, IDOK, L"OK");
 
         HWND dialog = m_program.WaitForWindow(kDialogTitle, kWindowTimeoutMs);
+        // The program has made its dialog at the resolution it started with.
+        m_display.reset();
         if (!dialog)
             throw StepFailed{L"the main dialog " + Quoted(kDialogTitle),
                              L"none; the program shows:" + VisibleWindows()};
@@ -196,6 +224,10 @@ private:
     {
         Step(L"Main dialog");
         Detail(L"caption", TextOf(dialog));
+        RECT frame = {};
+        GetWindowRect(dialog, &frame);
+        Detail(L"size", std::to_wstring(frame.right - frame.left) + L" x " +
+                            std::to_wstring(frame.bottom - frame.top) + L" pixels");
         HWND list = GetDlgItem(dialog, IDC_PRODUCT_LIST);
         const std::vector<std::wstring> items = ListItems(list);
         PrintLine(L"    products that can be removed (" + std::to_wstring(items.size()) + L"):");
@@ -297,21 +329,40 @@ private:
     std::wstring m_exePath;
     std::wstring m_pictures;
     std::wstring m_product;
+    DWORD m_dpi;
+    std::unique_ptr<fixture::ScopedDisplayDpi> m_display;
     std::vector<HWND> m_answered;
     int m_step = 0;
     int m_picture = 0;
 };
 
+int Usage()
+{
+    PrintError(
+        L"usage: DemoWalkthrough [--dpi DPI] SeriesClean.exe PICTURE_FOLDER [PRODUCT]   (DPI: 96 to 480)");
+    return 2;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc < 3 || argc > 4) {
-        PrintError(L"usage: DemoWalkthrough SeriesClean.exe PICTURE_FOLDER [PRODUCT]");
-        return 2;
+    DWORD dpi = 0;
+    int first = 1;
+    if (argc > 2 && std::wstring(argv[1]) == L"--dpi") {
+        wchar_t* end = nullptr;
+        const unsigned long value = std::wcstoul(argv[2], &end, 10);
+        // Windows scales from 100 % to 500 %.
+        if (*end != L'\0' || value < 96 || value > 480)
+            return Usage();
+        dpi = static_cast<DWORD>(value);
+        first = 3;
     }
-    const std::wstring pictures = WindowsPath(argv[2]);
+    const int count = argc - first;
+    if (count < 2 || count > 3)
+        return Usage();
+    const std::wstring pictures = WindowsPath(argv[first + 1]);
     CreateDirectoryW(pictures.c_str(), nullptr);
-    Walkthrough walkthrough(WindowsPath(argv[1]), pictures, argc == 4 ? argv[3] : L"");
+    Walkthrough walkthrough(WindowsPath(argv[first]), pictures, count == 3 ? argv[first + 2] : L"", dpi);
     return walkthrough.Run();
 }

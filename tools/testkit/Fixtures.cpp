@@ -285,15 +285,27 @@ ScopedValue::ScopedValue(HKEY root, const std::wstring& key, const std::wstring&
                          const std::wstring& text)
     : m_root(root), m_key(key), m_name(name)
 {
+    SaveOldValue();
+    WriteValue(root, key, name, type, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+ScopedValue::ScopedValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value)
+    : m_root(root), m_key(key), m_name(name)
+{
+    SaveOldValue();
+    WriteValue(root, key, name, REG_DWORD, &value, sizeof(value));
+}
+
+void ScopedValue::SaveOldValue()
+{
     DWORD size = 0;
-    if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &m_dwOldType, nullptr,
+    if (RegGetValueW(m_root, m_key.c_str(), m_name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &m_dwOldType, nullptr,
                      &size) == ERROR_SUCCESS) {
         m_oldData.resize(size);
-        m_bHadValue = RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &m_dwOldType,
-                                   m_oldData.data(), &size) == ERROR_SUCCESS;
+        m_bHadValue = RegGetValueW(m_root, m_key.c_str(), m_name.c_str(), RRF_RT_ANY | RRF_NOEXPAND,
+                                   &m_dwOldType, m_oldData.data(), &size) == ERROR_SUCCESS;
         m_oldData.resize(size);
     }
-    WriteValue(root, key, name, type, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
 ScopedValue::~ScopedValue()

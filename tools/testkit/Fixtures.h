@@ -71,24 +71,41 @@ private:
     std::wstring m_key;
 };
 
-// A string value (REG_SZ or REG_EXPAND_SZ) set for the object's lifetime; the value it replaced,
-// of whatever type, is put back at the end, or the value is deleted when there was none.
+// A string value (REG_SZ or REG_EXPAND_SZ) or a REG_DWORD set for the object's lifetime; the value
+// it replaced, of whatever type, is put back at the end, or the value is deleted when there was none.
 class ScopedValue
 {
 public:
     ScopedValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
                 const std::wstring& text);
+    ScopedValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value);
     ~ScopedValue();
     ScopedValue(const ScopedValue&) = delete;
     ScopedValue& operator=(const ScopedValue&) = delete;
 
 private:
+    void SaveOldValue();
+
     HKEY m_root;
     std::wstring m_key;
     std::wstring m_name;
     bool m_bHadValue = false;
     DWORD m_dwOldType = 0;
     std::vector<BYTE> m_oldData;
+};
+
+// The resolution Wine gives every process that starts while the object lives; a process keeps the
+// one it started with. Wine 8 reads HKCU\Control Panel\Desktop\LogPixels, a REG_DWORD (a string
+// is read as the code of its first character), and without it HKEY_CURRENT_CONFIG\Software\Fonts.
+class ScopedDisplayDpi
+{
+public:
+    explicit ScopedDisplayDpi(DWORD dpi)
+        : m_value(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", dpi)
+    {}
+
+private:
+    ScopedValue m_value;
 };
 
 // An entry of HKLM\...\ProfileList for a made-up SID while the object lives: with a ProfileImagePath
