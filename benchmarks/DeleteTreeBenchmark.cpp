@@ -14,6 +14,14 @@
 //              draws nothing: the difference to "reporting" is what the dialog's drawing costs
 //   removal:   the whole removal of an application folder by the worker, as the delete button
 //              starts it (registry steps included), with the real dialog showing its progress
+//
+// Then scale and depth: silent runs on one empty folder, on the 20,000-file tree, on a tree of the
+// same shape ten times as large (200,000 files in 20,000 folders) and on chains of nested one-letter
+// folders (500, 1,000 and 1,900 levels, the last about as deep as Wine deletes), the chains also at
+// the floor and with every folder only opened and listed once and held open, as the engine must. Each runs
+// alone in a child process of this program, which reports its time and its peak working set: the cost per
+// file must not grow with the size, and what the engine keeps must not grow with the size or the depth.
+#include "Fixtures.h"
 #include "framework/Wnd.h"
 #include "removal/FolderTree.h"
 #include "removal/RemovalWorker.h"
@@ -21,14 +29,17 @@
 #include "ui/SeriesCleanDlg.h"
 
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -37,19 +48,20 @@ constexpr int kFilesPerFolder = 10;
 constexpr int kFiles = kFolders * kFilesPerFolder;
 const wchar_t kBase[] = L"C:\\sc-benchmark";
 
-// 20 top folders of 100 folders each (with the 20 counted among the 2,000), ten files in every one.
-void BuildTree(const std::wstring& root)
+// 20 top folders of 100 folders each (with the 20 counted among the 2,000), ten files in every one;
+// with more folders, more top folders of the same shape.
+void BuildTree(const std::wstring& root, int totalFolders = kFolders)
 {
     CreateDirectoryW(kBase, nullptr);
     CreateDirectoryW(root.c_str(), nullptr);
     int folders = 0;
     const std::string content(512, 'm');
-    for (int top = 0; folders < kFolders; ++top) {
+    for (int top = 0; folders < totalFolders; ++top) {
         const std::wstring topFolder = root + L"\\area" + std::to_wstring(top);
         CreateDirectoryW(topFolder.c_str(), nullptr);
         ++folders;
         std::wstring current = topFolder;
-        for (int sub = 0; sub < 99 && folders < kFolders; ++sub) {
+        for (int sub = 0; sub < 99 && folders < totalFolders; ++sub) {
             const std::wstring folder = topFolder + L"\\地図タイル" + std::to_wstring(sub);
             CreateDirectoryW(folder.c_str(), nullptr);
             ++folders;
@@ -324,6 +336,162 @@ Round RunRound(int number, uint64_t& counted)
     return round;
 }
 
+// The child's part: one run on the tree at root, by the engine (a silent run) or at the floor, its
+// time, the process's peak working set and its working set when the run began written to resultFile
+// as "seconds peak-bytes gone start-bytes".
+int DeleteInChild(const std::wstring& how, const std::wstring& root, const std::wstring& resultFile)
+{
+    struct : CTreeCallbacks
+    {
+        int OnLockedFile(const LockedEntry&) override { return IDABORT; }
+    } callbacks;
+    PROCESS_MEMORY_COUNTERS before = {};
+    before.cb = sizeof(before);
+    if (!K32GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof(before)))
+        return 2;
+    bool deleted = true;
+    std::vector<HANDLE> held;
+    const auto start = std::chrono::steady_clock::now();
+    if (how == L"engine") {
+        const TreeOutcome outcome = DeleteTree(Narrow(root), TreeRun(), callbacks);
+        deleted = outcome.finished && outcome.left == 0;
+    } else if (how == L"floor") {
+        // The floor recurses with a listing open at every level, as the simplest deleter does.
+        DeleteAtTheFloor(L"\\\\?\\" + root);
+    } else {
+        // What the engine cannot do without, down a chain: every folder from the top open and
+        // listed once. Nothing is deleted.
+        std::vector<unsigned char> listing(64 * 1024);
+        for (std::wstring folder = L"\\\\?\\" + root;; folder += L"\\a") {
+            const HANDLE handle = CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY | SYNCHRONIZE,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+            if (handle == INVALID_HANDLE_VALUE)
+                break;
+            held.push_back(handle);
+            GetFileInformationByHandleEx(handle, FileIdBothDirectoryRestartInfo, listing.data(),
+                                         static_cast<DWORD>(listing.size()));
+        }
+        deleted = false;
+    }
+    const double seconds = Seconds(std::chrono::steady_clock::now() - start);
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    if (!K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters)))
+        return 2;
+    for (const HANDLE handle : held)
+        CloseHandle(handle);
+    // An open-and-list run counts as complete when it went down more than one level.
+    const bool gone = how == L"held" ? held.size() > 1 : deleted && Gone(root);
+    std::ofstream(resultFile.c_str()) << seconds << ' ' << counters.PeakWorkingSetSize << ' '
+                                      << (gone ? 1 : 0) << ' ' << before.WorkingSetSize << '\n';
+    return 0;
+}
+
+struct ChildRun
+{
+    double seconds = -1;
+    double peakMiB = -1;
+    double startMiB = -1; // the working set when the run began
+    bool gone = false;
+};
+
+ChildRun RunInChild(const wchar_t* how, const std::wstring& root)
+{
+    ChildRun run;
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring resultFile = std::wstring(kBase) + L"\\result.txt";
+    DeleteFileW(resultFile.c_str());
+    DWORD exitCode = 1;
+    if (!fixture::RunAndWait(L"\"" + std::wstring(self) + L"\" --delete " + how + L" \"" + root + L"\" \"" +
+                                 resultFile + L"\"",
+                             exitCode, 60 * 60 * 1000) ||
+        exitCode != 0)
+        return run;
+    std::ifstream result(resultFile.c_str());
+    unsigned long long peak = 0;
+    unsigned long long startBytes = 0;
+    int gone = 0;
+    if (result >> run.seconds >> peak >> gone >> startBytes) {
+        run.peakMiB = static_cast<double>(peak) / (1024.0 * 1024.0);
+        run.startMiB = static_cast<double>(startBytes) / (1024.0 * 1024.0);
+        run.gone = gone == 1;
+    }
+    DeleteFileW(resultFile.c_str());
+    return run;
+}
+
+void PrintChildRun(const std::string& what, const ChildRun& run, double units, const char* unit)
+{
+    if (run.seconds < 0) {
+        std::fprintf(stderr, "%-36s the child run failed\n", what.c_str());
+        return;
+    }
+    std::fprintf(stderr, "%-36s %8.2f s %6.1f MiB peak (%4.1f at the start)", what.c_str(), run.seconds,
+                 run.peakMiB, run.startMiB);
+    if (units > 0)
+        std::fprintf(stderr, " %9.2f ms per %s", 1000.0 * run.seconds / units, unit);
+    std::fprintf(stderr, "%s\n", run.gone ? "" : "  (NOT fully deleted)");
+}
+
+// The engine at scale and at depth. Every run deletes in a process of its own, so that its peak
+// working set is the run's alone.
+void RunScaleAndDepth()
+{
+    std::fprintf(stderr, "scale and depth, each run in a process of its own (peak: its peak working set):\n");
+    const std::wstring empty = std::wstring(kBase) + L"\\empty";
+    CreateDirectoryW(empty.c_str(), nullptr);
+    const ChildRun emptyRun = RunInChild(L"engine", empty);
+    PrintChildRun("engine, one empty folder", emptyRun, 0, "");
+
+    ChildRun trees[2];
+    const int sizes[2] = {kFolders, 10 * kFolders};
+    for (int i = 0; i < 2; ++i) {
+        const std::wstring tree = std::wstring(kBase) + L"\\tree" + std::to_wstring(i);
+        BuildTree(tree, sizes[i]);
+        SettleDisk();
+        trees[i] = RunInChild(L"engine", tree);
+        const int files = sizes[i] * kFilesPerFolder;
+        PrintChildRun("engine, " + std::to_string(files) + " files in " + std::to_string(sizes[i]) +
+                          " folders",
+                      trees[i], files / 1000.0, "1000 files");
+    }
+
+    double chainGrowth[3] = {-1, -1, -1};
+    for (const int levels : {500, 1000, 1900}) {
+        const std::wstring chainRoot = std::wstring(kBase) + L"\\chain" + std::to_wstring(levels);
+        for (int how = 0; how < 3; ++how) {
+            const wchar_t* const hows[3] = {L"engine", L"floor", L"held"};
+            const char* const titles[3] = {"engine", "floor", "open and list only"};
+            fixture::FolderChain chain(chainRoot, levels);
+            if (!chain.Made()) {
+                std::fprintf(stderr, "a chain of %d levels could not be made\n", levels);
+                break;
+            }
+            SettleDisk();
+            const ChildRun run = RunInChild(hows[how], chainRoot + L"\\a");
+            PrintChildRun(std::string(titles[how]) + ", chain of " + std::to_string(levels) + " levels", run,
+                          levels, "level");
+            if (levels == 1900 && run.peakMiB > 0 && emptyRun.peakMiB > 0)
+                chainGrowth[how] = run.peakMiB - emptyRun.peakMiB;
+        }
+    }
+
+    const int perThousand[2] = {kFiles / 1000, 10 * kFiles / 1000};
+    if (trees[0].seconds > 0 && trees[1].seconds > 0) {
+        std::fprintf(stderr, "cost per file, 200,000 / 20,000:      %.2f (goal <= 1.1)\n",
+                     (trees[1].seconds / perThousand[1]) / (trees[0].seconds / perThousand[0]));
+        std::fprintf(stderr, "peak working set, 200,000 - 20,000:   %.1f MiB (goal < 4 MB)\n",
+                     trees[1].peakMiB - trees[0].peakMiB);
+    }
+    if (chainGrowth[0] >= 0 && chainGrowth[1] >= 0 && chainGrowth[2] >= 0)
+        std::fprintf(stderr,
+                     "peak working set, 1,900 levels - one empty folder: engine %.1f MiB, floor %.1f MiB, "
+                     "open and list only %.1f MiB\n",
+                     chainGrowth[0], chainGrowth[1], chainGrowth[2]);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -332,6 +500,17 @@ int main(int argc, char** argv)
     // by the time the last run of a round ends, and its figures were lost.
     // The dialog's start-up boxes are answered at once; nothing else shows a box here.
     SetMessageBoxHandler([](HWND, const CString&, const CString&, UINT) { return IDOK; });
+    if (argc == 5 && std::string(argv[1]) == "--delete") {
+        int count = 0;
+        LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+        return count == 5 ? DeleteInChild(wide[2], wide[3], wide[4]) : 2;
+    }
+    if (argc > 1 && std::string(argv[1]) == "--scale") {
+        CreateDirectoryW(kBase, nullptr);
+        RunScaleAndDepth();
+        RemoveDirectoryW(kBase);
+        return 0;
+    }
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     std::fprintf(stderr, "%d rounds on trees of %d files in %d folders\n", rounds, kFiles, kFolders);
 
@@ -353,7 +532,6 @@ int main(int argc, char** argv)
     const double tRd = RunRd(rd);
     SettleDisk();
     const double tRemoval = RunWholeRemoval(removal);
-    RemoveDirectoryW(kBase);
 
     auto print = [](const char* what, double seconds, bool gone) {
         std::fprintf(stderr, "%-34s %8.2f s %10.0f files/s%s\n", what, seconds, kFiles / seconds,
@@ -373,5 +551,9 @@ int main(int argc, char** argv)
     std::fprintf(stderr, "time ratio reporting / silent: %.2f (goal <= 1.3)\n", best.reporting / best.silent);
     std::fprintf(stderr, "time ratio bare / silent:      %.2f\n", best.bare / best.silent);
     std::fprintf(stderr, "time ratio reporting / rd:     %.2f\n", best.reporting / tRd);
+
+    CreateDirectoryW(kBase, nullptr);
+    RunScaleAndDepth();
+    RemoveDirectoryW(kBase);
     return 0;
 }

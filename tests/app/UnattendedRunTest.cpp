@@ -232,7 +232,8 @@ TEST_F(UnattendedRunTest, AProgramRunningFromTheApplicationFolderWithoutAWindowB
     product.WithAppFolder();
     const std::wstring copy = product.AppFolder() + L"\\data\\TeaAtlasService.exe";
     ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\sc_idle.exe").c_str(), copy.c_str(), FALSE));
-    STARTUPINFOW startup = {sizeof(startup)};
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     std::wstring commandLine = L"\"" + copy + L"\"";
     ASSERT_TRUE(CreateProcessW(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,

@@ -39,13 +39,14 @@ TEST(ProtectedFoldersTest, FoldersAboveProtectedOnesAreKnownByIdentityThroughLin
     EXPECT_FALSE(folders.IsProtected(ToCp932(documents + L"\\SeriesCleanMissing")));
 }
 
+using fixture::kAliceSid;
+using fixture::kBobSid;
+using fixture::kProfileList;
+using fixture::kShellFolders;
+
 namespace {
 
 const wchar_t kCurrentVersion[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-const wchar_t kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
-const wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-const wchar_t kAliceSid[] = L"S-1-5-21-1111-2222-3333-1001";
-const wchar_t kBobSid[] = L"S-1-5-21-1111-2222-3333-1002";
 
 // What the survey makes of an InstallPath: the application folder's target and state.
 struct AppFolderSurvey

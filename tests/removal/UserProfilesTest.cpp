@@ -5,13 +5,14 @@
 
 #include <set>
 
+using fixture::kAliceSid;
+using fixture::kProfileList;
+using fixture::kShellFolders;
+
 namespace {
 
-const wchar_t kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 // Wine's one registered profile: the user the prefix runs as, whose hive is HKEY_CURRENT_USER.
 const wchar_t kRunningUserSid[] = L"S-1-5-21-0-0-0-1000";
-const wchar_t kAliceSid[] = L"S-1-5-21-1111-2222-3333-1001";
-const wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 const wchar_t kHiveSource[] = L"Software\\SeriesCleanHiveSource";
 
 std::set<std::wstring> AsSet(const std::vector<std::wstring>& folders)

@@ -25,8 +25,6 @@ bool Fail(const std::wstring& what, DWORD error)
     return false;
 }
 
-const wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-
 bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
                 DWORD size, REGSAM view = 0)
 {
@@ -67,8 +65,6 @@ std::wstring UnixPath(const std::wstring& path)
     HeapFree(GetProcessHeap(), 0, unix);
     return result;
 }
-
-const wchar_t kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
 // The backup and restore privileges on the process token while the object lives, as they were
 // before at the end.

@@ -108,6 +108,13 @@ private:
     ScopedValue m_value;
 };
 
+// The keys the profile fixtures write in, and two made-up users' SIDs for them.
+inline constexpr wchar_t kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+inline constexpr wchar_t kShellFolders[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+inline constexpr wchar_t kAliceSid[] = L"S-1-5-21-1111-2222-3333-1001";
+inline constexpr wchar_t kBobSid[] = L"S-1-5-21-1111-2222-3333-1002";
+
 // An entry of HKLM\...\ProfileList for a made-up SID while the object lives: with a ProfileImagePath
 // of this type (REG_SZ or REG_EXPAND_SZ), or none when type is REG_NONE.
 class ProfileEntry
