@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <vector>
 
+using win32::EqualIgnoringCase;
+
 namespace {
 
 bool WriteAll(HANDLE file, const std::string& bytes)
@@ -16,12 +18,6 @@ bool WriteAll(HANDLE file, const std::string& bytes)
     DWORD written = 0;
     return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
-}
-
-bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b)
-{
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
 }
 
 std::wstring FullPath(const std::wstring& path)

@@ -5,6 +5,7 @@
 #include "app/UnattendedReport.h"
 #include "catalog/InstalledProducts.h"
 #include "catalog/ProductCatalog.h"
+#include "framework/FileIdentity.h"
 #include "framework/Platform.h"
 #include "framework/Registry.h"
 #include "framework/Security.h"
@@ -20,6 +21,7 @@
 #include "ui/RemovalMessages.h"
 #include "SeriesCleanVersion.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -225,6 +227,17 @@ int CUnattendedRun::Remove()
 
 bool CUnattendedRun::OpenProfiles()
 {
+    // A folder that an earlier entry of ProfileList names too (Windows leaves "<SID>.bak" entries
+    // behind after a temporary profile) holds the same NTUSER.DAT: the first entry visits it, and
+    // a hive that is loaded already is not loaded a second time.
+    struct Visited
+    {
+        std::wstring sid;
+        std::wstring folder;
+        bool known = false; // the identity could be taken
+        win32::FileIdentity identity;
+    };
+    std::vector<Visited> visited;
     bool opened = true;
     for (const UserProfile& profile : RegisteredProfiles()) {
         const std::wstring name = L"profile " + profile.m_sid + L" (" + profile.m_folder + L"): ";
@@ -232,6 +245,19 @@ bool CUnattendedRun::OpenProfiles()
             m_log.Write(name + L"a service account, skipped");
             continue;
         }
+        Visited here{profile.m_sid, profile.m_folder, false, {}};
+        win32::KernelHandle folder;
+        here.known = win32::OpenForIdentity(profile.m_folder, folder) &&
+                     win32::GetIdentity(folder.Get(), here.identity);
+        const auto same = std::find_if(visited.begin(), visited.end(), [&](const Visited& earlier) {
+            return (here.known && earlier.known && here.identity == earlier.identity) ||
+                   win32::EqualIgnoringCase(here.folder, earlier.folder);
+        });
+        if (same != visited.end()) {
+            m_log.Write(name + L"the same folder as profile " + same->sid + L", skipped");
+            continue;
+        }
+        visited.push_back(std::move(here));
         auto hive = std::make_unique<CUserHive>();
         switch (hive->Open(profile)) {
         case CUserHive::State::Loaded:

@@ -96,6 +96,17 @@ std::wstring FileSystemPath(const CString& path)
     return FileSystemPath(Widen(path));
 }
 
+bool EqualIgnoringCase(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLength)
+{
+    return CompareStringOrdinal(a, static_cast<int>(aLength), b, static_cast<int>(bLength), TRUE) ==
+           CSTR_EQUAL;
+}
+
+bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b)
+{
+    return EqualIgnoringCase(a.c_str(), a.size(), b.c_str(), b.size());
+}
+
 std::wstring FileSystemPath(const std::wstring& wide)
 {
     if (IsAbsoluteDrivePath(wide))

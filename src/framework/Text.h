@@ -31,6 +31,11 @@ std::string ToUtf8(const std::wstring& text);
 std::wstring FileSystemPath(const CString& path);
 std::wstring FileSystemPath(const std::wstring& path);
 
+// Whether two UTF-16 texts are equal with letter case ignored as the file system and the registry
+// ignore it (CompareStringOrdinal), whatever the user's locale.
+[[nodiscard]] bool EqualIgnoringCase(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLength);
+[[nodiscard]] bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b);
+
 // GetFullPathName: the absolute form of path, with ".", ".." and "/" resolved.
 CString FullPathName(const CString& path);
 

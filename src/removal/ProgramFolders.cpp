@@ -3,16 +3,9 @@
 #include "framework/FileIdentity.h"
 #include "framework/Handles.h"
 #include "framework/Security.h"
+#include "framework/Text.h"
 
-namespace {
-
-bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b)
-{
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
-}
-
-} // namespace
+using win32::EqualIgnoringCase;
 
 std::wstring ProgramHomePath()
 {

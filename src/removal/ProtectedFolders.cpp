@@ -8,6 +8,8 @@
 
 #include <knownfolders.h>
 
+using win32::EqualIgnoringCase;
+
 namespace {
 
 const wchar_t kCurrentVersion[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
@@ -63,12 +65,6 @@ const KNOWNFOLDERID* const kProtectedFolders[] = {
     &FOLDERID_LocalAppData,
     &FOLDERID_LocalAppDataLow,
 };
-
-bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b)
-{
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
-}
 
 // "C:\" or "\\server\share": nothing lies above it.
 bool IsRoot(const std::wstring& path)

@@ -1,6 +1,9 @@
 #include "removal/UserProfiles.h"
 
+#include "framework/Text.h"
 #include "removal/PathOps.h"
+
+using win32::EqualIgnoringCase;
 
 namespace {
 
@@ -32,12 +35,6 @@ const struct
 // Another process (an indexer, a virus scanner) may hold a key of the hive for a moment.
 constexpr int kUnloadAttempts = 10;
 constexpr DWORD kUnloadPauseMs = 50;
-
-bool EqualIgnoringCase(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLength)
-{
-    return CompareStringOrdinal(a, static_cast<int>(aLength), b, static_cast<int>(bLength), TRUE) ==
-           CSTR_EQUAL;
-}
 
 bool BeginsWithIgnoringCase(const std::wstring& text, const wchar_t* prefix)
 {

@@ -119,6 +119,39 @@ TEST_F(UnattendedRunTest, ProfilesWithoutAHiveAreSkippedAndOneThatCannotBeLoaded
     EXPECT_EQ(run.log.back(), L"exit code 1603: failed");
 }
 
+// Windows leaves "<SID>.bak" entries behind after a temporary profile, naming the same folder. That
+// folder's NTUSER.DAT is visited once: on Windows a second load of a hive that is loaded fails, and
+// the run would end with 1603 for pieces that are gone.
+TEST_F(UnattendedRunTest, AProfileFolderThatTwoEntriesNameIsVisitedOnce)
+{
+    InstalledProduct product(3);
+    product.WithCacheFolder();
+    OtherProfile alice(kAlice, L"alice", OtherProfile::Hive::LoggedOn, 3);
+    const std::wstring again = L"C:\\users\\alice-again";
+    struct RemovedAtTheEnd
+    {
+        std::wstring path;
+        ~RemovedAtTheEnd() { fixture::RemoveTree(path); }
+    } link{again};
+    ASSERT_TRUE(fixture::MakeDirectoryLink(again, alice.Folder()));
+    fixture::ProfileEntry stale(std::wstring(kAlice) + L".bak", again);
+    fixture::ProfileEntry spelled(std::wstring(kAlice) + L".old", L"C:\\Users\\ALICE");
+    const std::vector<std::wstring> mountsBefore = fixture::SubKeyNames(HKEY_USERS);
+
+    const UnattendedResult run = RemoveTea();
+
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_FALSE(fixture::Exists(alice.CacheFolder()));
+    EXPECT_FALSE(alice.UserKeyExists());
+    EXPECT_EQ(fixture::SubKeyNames(HKEY_USERS), mountsBefore);
+    EXPECT_TRUE(HasLine(run.log, L"profile " + std::wstring(kAlice) + L".bak (" + again +
+                                     L"): the same folder as profile " + kAlice + L", skipped"));
+    EXPECT_TRUE(HasLine(run.log, L"profile " + std::wstring(kAlice) +
+                                     L".old (C:\\Users\\ALICE): the same folder as profile " + kAlice +
+                                     L", skipped"));
+    EXPECT_TRUE(fixture::Exists(alice.Folder() + L"\\NTUSER.DAT"));
+}
+
 TEST_F(UnattendedRunTest, PurgeTakesEveryProfilesSettingsKeyOnceNothingOfTheSeriesIsLeft)
 {
     InstalledProduct product(3);
