@@ -269,21 +269,85 @@ LONG RegKey::EnumKeyName(DWORD index, std::wstring& name) const
     return result;
 }
 
+namespace {
+
+// NtDeleteKey deletes the key a handle stands for: a link opened as itself goes as the link, where
+// RegDeleteKeyExW would open the name again and follow it.
+LONG DeleteOpenKey(HKEY key)
+{
+    using NtDeleteKeyCall = LONG(WINAPI*)(HANDLE);
+    using StatusToErrorCall = ULONG(WINAPI*)(LONG);
+    static const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    static const auto deleteKey = reinterpret_cast<NtDeleteKeyCall>(
+        reinterpret_cast<void*>(ntdll ? GetProcAddress(ntdll, "NtDeleteKey") : nullptr));
+    static const auto statusToError = reinterpret_cast<StatusToErrorCall>(
+        reinterpret_cast<void*>(ntdll ? GetProcAddress(ntdll, "RtlNtStatusToDosError") : nullptr));
+    if (!deleteKey || !statusToError)
+        return ERROR_PROC_NOT_FOUND;
+    const LONG status = deleteKey(key);
+    return status >= 0 ? ERROR_SUCCESS : static_cast<LONG>(statusToError(status));
+}
+
+constexpr REGSAM kTreeAccess = DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE;
+
+} // namespace
+
+bool RegKey::IsLink() const
+{
+    DWORD type = REG_NONE;
+    return RegQueryValueExW(m_hKey, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+               ERROR_SUCCESS &&
+           type == REG_LINK;
+}
+
 LONG DeleteKeyTree(HKEY root, const CString& path, REGSAM view)
 {
-    const std::wstring name = Widen(path);
-    {
-        RegKey key;
-        // RegDeleteTree with no sub-key name empties the key: its values and sub-keys go, the key stays.
-        LONG result =
-            key.Open(root, path, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | KEY_SET_VALUE | view);
-        if (result != ERROR_SUCCESS)
-            return result;
-        result = RegDeleteTreeW(key.Get(), nullptr);
-        if (result != ERROR_SUCCESS)
-            return result;
+    // The path one name at a time, each opened as itself.
+    std::vector<std::wstring> names;
+    const std::wstring wide = Widen(path);
+    for (size_t start = 0; start <= wide.size();) {
+        const size_t end = std::min(wide.find(L'\\', start), wide.size());
+        if (end > start)
+            names.push_back(wide.substr(start, end - start));
+        start = end + 1;
     }
-    return RegDeleteKeyExW(root, name.c_str(), view, 0);
+    if (names.empty())
+        return ERROR_INVALID_PARAMETER;
+    std::vector<RegKey> keys;
+    for (size_t i = 0; i < names.size(); ++i) {
+        RegKey key;
+        const bool last = i + 1 == names.size();
+        const LONG result = key.Open(keys.empty() ? root : keys.back().Get(), names[i], REG_OPTION_OPEN_LINK,
+                                     (last ? kTreeAccess : KEY_READ) | view);
+        if (result != ERROR_SUCCESS)
+            return result;
+        if (key.IsLink() && !last)
+            return ERROR_CANT_RESOLVE_FILENAME;
+        keys.push_back(std::move(key));
+    }
+
+    // Depth first with a stack of open keys: a key goes once its last sub-key has gone.
+    std::vector<RegKey> stack;
+    stack.push_back(std::move(keys.back()));
+    while (!stack.empty()) {
+        std::wstring name;
+        LONG result = stack.back().IsLink() ? ERROR_NO_MORE_ITEMS : stack.back().EnumKeyName(0, name);
+        if (result == ERROR_NO_MORE_ITEMS) {
+            result = DeleteOpenKey(stack.back().Get());
+            if (result != ERROR_SUCCESS)
+                return result;
+            stack.pop_back();
+            continue;
+        }
+        if (result != ERROR_SUCCESS)
+            return result;
+        RegKey child;
+        result = child.Open(stack.back().Get(), name, REG_OPTION_OPEN_LINK, kTreeAccess | view);
+        if (result != ERROR_SUCCESS)
+            return result;
+        stack.push_back(std::move(child));
+    }
+    return ERROR_SUCCESS;
 }
 
 bool ExpandEnvironment(const std::wstring& text, std::wstring& expanded)

@@ -28,6 +28,16 @@ public:
     ~RegKey() { Close(); }
     RegKey(const RegKey&) = delete;
     RegKey& operator=(const RegKey&) = delete;
+    RegKey(RegKey&& other) noexcept : m_hKey(other.m_hKey) { other.m_hKey = nullptr; }
+    RegKey& operator=(RegKey&& other) noexcept
+    {
+        if (this != &other) {
+            Close();
+            m_hKey = other.m_hKey;
+            other.m_hKey = nullptr;
+        }
+        return *this;
+    }
 
     // RegOpenKeyEx with options 0; the result is the Win32 error code.
     [[nodiscard]] LONG Open(HKEY root, const CString& path, REGSAM access);
@@ -60,13 +70,22 @@ public:
     [[nodiscard]] LONG EnumSubKeyNames(std::vector<std::wstring>& names) const;
     [[nodiscard]] LONG EnumValues(std::vector<RegValue>& values) const;
 
+    // A key opened with REG_OPTION_OPEN_LINK that is a registry link: its SymbolicLinkValue is of
+    // type REG_LINK (the key opened with KEY_QUERY_VALUE).
+    [[nodiscard]] bool IsLink() const;
+
 private:
     HKEY m_hKey = nullptr;
 };
 
 // Deletes the key with all its sub-keys and values, in the registry view given (0, KEY_WOW64_32KEY
 // or KEY_WOW64_64KEY). SHDeleteKey takes no view: a 64-bit process would delete the 64-bit view's key
-// of that name instead. The result is the Win32 error code.
+// of that name instead. A registry link is never followed: the path is opened one name at a time,
+// a link met inside the tree, or as the key itself, is deleted as the link, and a link on the way
+// to the key (what the path names lies elsewhere) deletes nothing and gives
+// ERROR_CANT_RESOLVE_FILENAME. Whoever can write in a user's hive or in a product's key could
+// otherwise have the program delete a tree anywhere in the registry. The result is the Win32 error
+// code; ERROR_FILE_NOT_FOUND when a name on the way does not exist.
 [[nodiscard]] LONG DeleteKeyTree(HKEY root, const CString& path, REGSAM view = 0);
 
 // ExpandEnvironmentStringsW with the process's environment; false when it fails. A variable that

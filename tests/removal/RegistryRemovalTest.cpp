@@ -50,3 +50,39 @@ TEST_F(DeleteRegistryKeyTest, RefusesAPathThatNamesTheRoot)
     EXPECT_TRUE(fixture::KeyExists(HKEY_CURRENT_USER, kBase));
     EXPECT_TRUE(fixture::KeyExists(HKEY_CURRENT_USER, L"Software"));
 }
+
+// Whoever can write in a key the program deletes (a user's own hive, a product key an installer
+// opened to users) can put a registry link in it. The deletion never follows one: a link goes as
+// itself, and a path that leads through one deletes nothing.
+TEST_F(DeleteRegistryKeyTest, RegistryLinksAreDeletedAsThemselvesAndNeverFollowed)
+{
+    const std::wstring base = kBase;
+    const std::wstring ntBase = L"\\Registry\\User\\" + fixture::CurrentUserSid() + L"\\" + base;
+    fixture::SetString(HKEY_CURRENT_USER, base + L"\\Elsewhere\\Inner", L"Kept", L"1");
+    auto elsewhereKept = [&] { return fixture::KeyExists(HKEY_CURRENT_USER, base + L"\\Elsewhere\\Inner"); };
+
+    // A link inside the tree.
+    fixture::SetString(HKEY_CURRENT_USER, base + L"\\Product\\Sub", L"x", L"1");
+    ASSERT_TRUE(fixture::MakeRegistryLink(HKEY_CURRENT_USER, base + L"\\Product\\Sub\\Link",
+                                          ntBase + L"\\Elsewhere"));
+    EXPECT_EQ(DeleteRegistryKey(HKEY_CURRENT_USER, fixture::ToCp932(base + L"\\Product")), 1);
+    EXPECT_FALSE(fixture::KeyExists(HKEY_CURRENT_USER, base + L"\\Product"));
+    EXPECT_TRUE(elsewhereKept());
+
+    // The key itself is a link.
+    ASSERT_TRUE(fixture::MakeRegistryLink(HKEY_CURRENT_USER, base + L"\\Product", ntBase + L"\\Elsewhere"));
+    DWORD error = 0;
+    EXPECT_EQ(DeleteRegistryKeyStrictly(HKEY_CURRENT_USER, fixture::ToCp932(base + L"\\Product"), 0, error),
+              KeyRemoval::Deleted);
+    EXPECT_TRUE(elsewhereKept());
+
+    // A link on the way: what the path names lies elsewhere, and stays.
+    ASSERT_TRUE(fixture::MakeRegistryLink(HKEY_CURRENT_USER, base + L"\\Way", ntBase + L"\\Elsewhere"));
+    EXPECT_EQ(
+        DeleteRegistryKeyStrictly(HKEY_CURRENT_USER, fixture::ToCp932(base + L"\\Way\\Inner"), 0, error),
+        KeyRemoval::Failed);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_CANT_RESOLVE_FILENAME));
+    EXPECT_EQ(DeleteRegistryKey(HKEY_CURRENT_USER, fixture::ToCp932(base + L"\\Way\\Inner")), 0);
+    EXPECT_TRUE(elsewhereKept());
+    fixture::RemoveRegistryLink(HKEY_CURRENT_USER, base + L"\\Way");
+}

@@ -289,13 +289,10 @@ void PrintTo(const RegistryFailure& f, std::ostream* os)
 TEST_P(RegistryFailureTest, ShowsTheKeyThenFailsAndLeavesTheLaterKeys)
 {
     const RegistryFailure& failure = GetParam();
-    const std::wstring link = std::wstring(kKeys) + L"\\" + failure.key + L"\\Link";
-    fixture::CreateKey(HKEY_LOCAL_MACHINE, std::wstring(kKeys) + L"\\LinkTarget");
-    fixture::MakeRegistryLink(failure.root, link,
-                              L"\\Registry\\Machine\\Software\\SeriesCleanTests\\Worker\\LinkTarget",
-                              ViewOf(failure.root));
+    fixture::UndeletableSubKey locked(failure.root, std::wstring(kKeys) + L"\\" + failure.key,
+                                      ViewOf(failure.root));
+    ASSERT_TRUE(locked.Made());
     Run();
-    fixture::RemoveRegistryLink(failure.root, link, ViewOf(failure.root));
 
     ASSERT_EQ(m_boxes.Count(), 1u);
     EXPECT_EQ(m_boxes.At(0).text, CString(failure.text));

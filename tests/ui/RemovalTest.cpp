@@ -323,12 +323,10 @@ TEST_F(RemovalTest, TheExtraMachineKeyGoesWithItsRows)
 TEST_F(RemovalTest, ARegistryStepThatFailsLeavesTheLaterKeys)
 {
     InstalledProduct product(3);
-    // A registry link inside the machine key makes its deletion fail.
-    const std::wstring machineKey = product.Catalog().machineKey;
-    fixture::CreateKey(HKEY_LOCAL_MACHINE, L"Software\\SeriesCleanTests\\LinkTarget");
-    fixture::MakeRegistryLink(HKEY_LOCAL_MACHINE, machineKey + L"\\Link",
-                              L"\\Registry\\Machine\\Software\\SeriesCleanTests\\LinkTarget",
-                              products::kMachineView);
+    // A sub-key nobody may delete makes the machine key's deletion fail.
+    fixture::UndeletableSubKey locked(HKEY_LOCAL_MACHINE, product.Catalog().machineKey,
+                                      products::kMachineView);
+    ASSERT_TRUE(locked.Made());
     Start();
     Select();
     Delete();
@@ -344,8 +342,6 @@ TEST_F(RemovalTest, ARegistryStepThatFailsLeavesTheLaterKeys)
     EXPECT_EQ(boxes.back().type, static_cast<UINT>(MB_OK | MB_ICONERROR));
     EXPECT_TRUE(product.UninstallKeyExists());
     EXPECT_TRUE(product.UserKeyExists());
-    fixture::RemoveRegistryLink(HKEY_LOCAL_MACHINE, machineKey + L"\\Link", products::kMachineView);
-    fixture::DeleteKey(HKEY_LOCAL_MACHINE, L"Software\\SeriesCleanTests");
 }
 
 TEST_F(RemovalTest, CancelDuringTheApplicationStepLeavesTheRegistry)

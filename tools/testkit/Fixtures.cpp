@@ -3,6 +3,7 @@
 #include <aclapi.h>
 #include <shlobj.h>
 #include <sddl.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -799,6 +800,75 @@ void RemoveRegistryLink(HKEY root, const std::wstring& key, REGSAM view)
         ntDeleteKey(link);
         RegCloseKey(link);
     }
+}
+
+namespace {
+
+// The sub-key's name holds a NUL: the registry keeps counted names, the Win32 functions cut a name
+// at its NUL, so no Win32 call can open the key, or delete it or the key above it.
+const wchar_t kLockedName[] = L"Locked\0hidden";
+
+using NtCreateKeyCall = LONG(WINAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, ULONG, PUNICODE_STRING, ULONG,
+                                      PULONG);
+using NtOpenKeyCall = LONG(WINAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES);
+using NtDeleteKeyCall = LONG(WINAPI*)(HANDLE);
+
+template <class Call> Call FromNtdll(const char* name)
+{
+    return reinterpret_cast<Call>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name)));
+}
+
+struct LockedName
+{
+    UNICODE_STRING name;
+    OBJECT_ATTRIBUTES attributes;
+    explicit LockedName(HKEY parent)
+    {
+        name.Buffer = const_cast<wchar_t*>(kLockedName);
+        name.Length = static_cast<USHORT>((ARRAYSIZE(kLockedName) - 1) * sizeof(wchar_t));
+        name.MaximumLength = name.Length;
+        InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE, parent, nullptr);
+    }
+};
+
+} // namespace
+
+UndeletableSubKey::UndeletableSubKey(HKEY root, const std::wstring& key, REGSAM view)
+    : m_root(root), m_key(key), m_view(view)
+{
+    HKEY parent = nullptr;
+    LONG r =
+        RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &parent, nullptr);
+    if (r != ERROR_SUCCESS) {
+        Fail(L"cannot create " + key, static_cast<DWORD>(r));
+        return;
+    }
+    LockedName locked(parent);
+    HANDLE handle = nullptr;
+    r = FromNtdll<NtCreateKeyCall>("NtCreateKey")(&handle, KEY_ALL_ACCESS, &locked.attributes, 0, nullptr, 0,
+                                                  nullptr);
+    RegCloseKey(parent);
+    if (r < 0) {
+        Fail(L"cannot create a sub-key with a NUL in its name below " + key, static_cast<DWORD>(r));
+        return;
+    }
+    CloseHandle(handle);
+    m_bMade = true;
+}
+
+UndeletableSubKey::~UndeletableSubKey()
+{
+    HKEY parent = nullptr;
+    if (RegOpenKeyExW(m_root, m_key.c_str(), 0, KEY_ALL_ACCESS | m_view, &parent) != ERROR_SUCCESS)
+        return;
+    LockedName locked(parent);
+    HANDLE handle = nullptr;
+    if (FromNtdll<NtOpenKeyCall>("NtOpenKey")(&handle, DELETE, &locked.attributes) >= 0) {
+        FromNtdll<NtDeleteKeyCall>("NtDeleteKey")(handle);
+        CloseHandle(handle);
+    }
+    RegCloseKey(parent);
 }
 
 std::wstring ShellFolder(int csidl)

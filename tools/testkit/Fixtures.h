@@ -259,9 +259,28 @@ private:
 };
 
 // A registry link at key (under root) to target, an NT registry path such as
-// "\\Registry\\Machine\\Software\\X". A key that holds a link cannot be deleted whole.
+// "\\Registry\\Machine\\Software\\X".
 bool MakeRegistryLink(HKEY root, const std::wstring& key, const std::wstring& target, REGSAM view = 0);
 void RemoveRegistryLink(HKEY root, const std::wstring& key, REGSAM view = 0);
+
+// A sub-key below key (made when missing) that no Win32 call can name, so that key cannot be deleted
+// whole while the object lives: its name holds a NUL. Removed again at the end.
+class UndeletableSubKey
+{
+public:
+    UndeletableSubKey(HKEY root, const std::wstring& key, REGSAM view = 0);
+    ~UndeletableSubKey();
+    UndeletableSubKey(const UndeletableSubKey&) = delete;
+    UndeletableSubKey& operator=(const UndeletableSubKey&) = delete;
+
+    bool Made() const { return m_bMade; }
+
+private:
+    HKEY m_root;
+    std::wstring m_key;
+    REGSAM m_view;
+    bool m_bMade = false;
+};
 
 // A shell folder's path (SHGetFolderPathW), made when it is missing.
 std::wstring ShellFolder(int csidl);
