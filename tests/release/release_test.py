@@ -4,15 +4,16 @@
 the archive holds the shipped files with sums that verify and bytes that do not depend on where or
 when it was packed."""
 import hashlib
-import importlib.util
 import os
 import pathlib
 import re
+import runpy
 import shutil
 import struct
 import subprocess
 import sys
 import tempfile
+import types
 import unittest
 import zipfile
 
@@ -27,9 +28,7 @@ OTHER_QUAD = QUAD[:-1] + ('1' if QUAD[-1] == '0' else '0')
 ARCHIVE = os.path.join(ROOT, 'build', 'release', 'SeriesClean-%s.zip' % VERSION)
 
 # The reader of the file under test, to find where a field lies; what is expected is written here.
-spec = importlib.util.spec_from_file_location('check_release', CHECK)
-check_release = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(check_release)
+check_release = types.SimpleNamespace(**runpy.run_path(CHECK, run_name='check_release'))
 
 
 def read(path):
