@@ -11,28 +11,41 @@
 
 namespace win32 {
 
-class KernelHandle
+// The owner of one handle. Traits names its type, tells a handle from none and gives it back.
+template <class Traits> class UniqueHandle
 {
 public:
-    KernelHandle() = default;
-    explicit KernelHandle(HANDLE handle) : m_handle(handle) {}
-    ~KernelHandle() { Close(); }
-    KernelHandle(const KernelHandle&) = delete;
-    KernelHandle& operator=(const KernelHandle&) = delete;
-    KernelHandle(KernelHandle&& other) noexcept : m_handle(other.m_handle) { other.m_handle = nullptr; }
-    KernelHandle& operator=(KernelHandle&& other) noexcept
+    using Handle = typename Traits::Handle;
+
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle handle) : m_handle(handle) {}
+    ~UniqueHandle() { Close(); }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : m_handle(other.Release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept
     {
-        if (this != &other) {
-            Close();
-            m_handle = other.m_handle;
-            other.m_handle = nullptr;
-        }
+        if (this != &other)
+            Reset(other.Release());
         return *this;
     }
 
-    [[nodiscard]] bool IsValid() const { return m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
-    void Reset(HANDLE handle = nullptr)
+    [[nodiscard]] bool IsValid() const { return Traits::IsValid(m_handle); }
+    Handle Get() const { return m_handle; }
+    // The place of the handle, emptied, for a call that opens one into it.
+    Handle* Receive()
+    {
+        Close();
+        return &m_handle;
+    }
+    // Gives the handle up without closing it.
+    Handle Release()
+    {
+        const Handle handle = m_handle;
+        m_handle = nullptr;
+        return handle;
+    }
+    void Reset(Handle handle = nullptr)
     {
         Close();
         m_handle = handle;
@@ -40,13 +53,29 @@ public:
     void Close()
     {
         if (IsValid())
-            CloseHandle(m_handle);
+            Traits::Close(m_handle);
         m_handle = nullptr;
     }
 
 private:
-    HANDLE m_handle = nullptr;
+    Handle m_handle = nullptr;
 };
+
+struct KernelHandleTraits
+{
+    using Handle = HANDLE;
+    static bool IsValid(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE handle) { CloseHandle(handle); }
+};
+using KernelHandle = UniqueHandle<KernelHandleTraits>;
+
+struct RegistryKeyTraits
+{
+    using Handle = HKEY;
+    static bool IsValid(HKEY key) { return key != nullptr; }
+    static void Close(HKEY key) { RegCloseKey(key); }
+};
+using RegistryKeyHandle = UniqueHandle<RegistryKeyTraits>;
 
 // Memory the shell hands out (an identifier list, a path text), given back with CoTaskMemFree.
 template <class T> class CoTaskMem
@@ -94,37 +123,13 @@ private:
 
 // An icon loaded at a size of the program's choosing, destroyed with DestroyIcon (unlike the shared
 // icons LoadIcon gives, which must never be destroyed).
-class OwnedIcon
+struct OwnedIconTraits
 {
-public:
-    OwnedIcon() = default;
-    explicit OwnedIcon(HICON icon) : m_hIcon(icon) {}
-    ~OwnedIcon() { Close(); }
-    OwnedIcon(const OwnedIcon&) = delete;
-    OwnedIcon& operator=(const OwnedIcon&) = delete;
-    OwnedIcon(OwnedIcon&& other) noexcept : m_hIcon(other.m_hIcon) { other.m_hIcon = nullptr; }
-    OwnedIcon& operator=(OwnedIcon&& other) noexcept
-    {
-        if (this != &other) {
-            Close();
-            m_hIcon = other.m_hIcon;
-            other.m_hIcon = nullptr;
-        }
-        return *this;
-    }
-
-    [[nodiscard]] bool IsValid() const { return m_hIcon != nullptr; }
-    HICON Get() const { return m_hIcon; }
-    void Close()
-    {
-        if (m_hIcon)
-            DestroyIcon(m_hIcon);
-        m_hIcon = nullptr;
-    }
-
-private:
-    HICON m_hIcon = nullptr;
+    using Handle = HICON;
+    static bool IsValid(HICON icon) { return icon != nullptr; }
+    static void Close(HICON icon) { DestroyIcon(icon); }
 };
+using OwnedIcon = UniqueHandle<OwnedIconTraits>;
 
 // A SID built with AllocateAndInitializeSid, released with FreeSid.
 class AllocatedSid

@@ -100,8 +100,7 @@ template <class T> bool Grow(std::vector<T>& buffer, size_t reported, size_t lim
 
 LONG RegKey::Open(HKEY root, const CString& path, REGSAM access)
 {
-    Close();
-    return RegOpenKeyExW(root, Widen(path).c_str(), 0, access, &m_hKey);
+    return Open(root, Widen(path), 0, access);
 }
 
 LONG RegKey::Open(HKEY root, const std::wstring& path, REGSAM access)
@@ -111,18 +110,15 @@ LONG RegKey::Open(HKEY root, const std::wstring& path, REGSAM access)
 
 LONG RegKey::Open(HKEY parent, const std::wstring& path, DWORD options, REGSAM access)
 {
-    Close();
-    const LONG result = RegOpenKeyExW(parent, path.c_str(), options, access, &m_hKey);
+    const LONG result = RegOpenKeyExW(parent, path.c_str(), options, access, m_key.Receive());
     if (result != ERROR_SUCCESS)
-        m_hKey = nullptr;
+        m_key.Release(); // not a key: nothing to close
     return result;
 }
 
 void RegKey::Close()
 {
-    if (m_hKey)
-        RegCloseKey(m_hKey);
-    m_hKey = nullptr;
+    m_key.Close();
 }
 
 LONG RegKey::QueryAnsiValue(const CString& name, DWORD capacity, CString& text) const
@@ -131,11 +127,11 @@ LONG RegKey::QueryAnsiValue(const CString& name, DWORD capacity, CString& text) 
     const std::wstring valueName = Widen(name);
     DWORD type = 0;
     DWORD size = 0;
-    LONG result = RegQueryValueExW(m_hKey, valueName.c_str(), nullptr, &type, nullptr, &size);
+    LONG result = RegQueryValueExW(m_key.Get(), valueName.c_str(), nullptr, &type, nullptr, &size);
     if (result != ERROR_SUCCESS)
         return result;
     std::vector<BYTE> data(size + sizeof(wchar_t));
-    result = RegQueryValueExW(m_hKey, valueName.c_str(), nullptr, &type, data.data(), &size);
+    result = RegQueryValueExW(m_key.Get(), valueName.c_str(), nullptr, &type, data.data(), &size);
     if (result != ERROR_SUCCESS)
         return result;
 
@@ -162,17 +158,17 @@ LONG RegKey::EnumSubKeyNames(std::vector<std::wstring>& names) const
 {
     names.clear();
     KeyMaxima maxima;
-    LONG result = QueryMaxima(m_hKey, maxima);
+    LONG result = QueryMaxima(m_key.Get(), maxima);
     if (result != ERROR_SUCCESS)
         return result;
     std::vector<wchar_t> name(maxima.subKeyName + 1);
     for (DWORD index = 0;;) {
         DWORD length = static_cast<DWORD>(name.size());
-        result = RegEnumKeyExW(m_hKey, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        result = RegEnumKeyExW(m_key.Get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
         if (result == ERROR_NO_MORE_ITEMS)
             return ERROR_SUCCESS;
         if (result == ERROR_MORE_DATA) {
-            result = QueryMaxima(m_hKey, maxima);
+            result = QueryMaxima(m_key.Get(), maxima);
             if (result != ERROR_SUCCESS)
                 break;
             if (!Grow(name, maxima.subKeyName + 1, kMaxNameLength)) {
@@ -194,7 +190,7 @@ LONG RegKey::EnumValues(std::vector<RegValue>& values) const
 {
     values.clear();
     KeyMaxima maxima;
-    LONG result = QueryMaxima(m_hKey, maxima);
+    LONG result = QueryMaxima(m_key.Get(), maxima);
     if (result != ERROR_SUCCESS)
         return result;
     std::vector<wchar_t> name(maxima.valueName + 1);
@@ -204,13 +200,13 @@ LONG RegKey::EnumValues(std::vector<RegValue>& values) const
         DWORD nameLength = static_cast<DWORD>(name.size());
         DWORD dataSize = static_cast<DWORD>(data.size());
         DWORD type = REG_NONE;
-        result =
-            RegEnumValueW(m_hKey, index, name.data(), &nameLength, nullptr, &type, data.data(), &dataSize);
+        result = RegEnumValueW(m_key.Get(), index, name.data(), &nameLength, nullptr, &type, data.data(),
+                               &dataSize);
         if (result == ERROR_NO_MORE_ITEMS)
             return ERROR_SUCCESS;
         if (result == ERROR_MORE_DATA) {
             // The name or the data is longer than the key reported; which one is not said.
-            result = QueryMaxima(m_hKey, maxima);
+            result = QueryMaxima(m_key.Get(), maxima);
             if (result != ERROR_SUCCESS)
                 break;
             const bool grewName = Grow(name, maxima.valueName + 1, kMaxNameLength);
@@ -238,13 +234,13 @@ LONG RegKey::QueryString(const std::wstring& name, std::wstring& text, bool& exp
 {
     DWORD type = 0;
     DWORD size = 0;
-    LONG result = RegQueryValueExW(m_hKey, name.c_str(), nullptr, &type, nullptr, &size);
+    LONG result = RegQueryValueExW(m_key.Get(), name.c_str(), nullptr, &type, nullptr, &size);
     // The value may grow between the two calls.
     std::vector<wchar_t> data;
     while (result == ERROR_SUCCESS || result == ERROR_MORE_DATA) {
         data.assign(size / sizeof(wchar_t) + 1, L'\0');
-        result = RegQueryValueExW(m_hKey, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                                  &size);
+        result = RegQueryValueExW(m_key.Get(), name.c_str(), nullptr, &type,
+                                  reinterpret_cast<BYTE*>(data.data()), &size);
         if (result == ERROR_SUCCESS)
             break;
     }
@@ -263,7 +259,8 @@ LONG RegKey::EnumKeyName(DWORD index, std::wstring& name) const
     // A key name has at most 255 characters.
     wchar_t buffer[256] = {};
     DWORD length = ARRAYSIZE(buffer);
-    const LONG result = RegEnumKeyExW(m_hKey, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+    const LONG result =
+        RegEnumKeyExW(m_key.Get(), index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
     if (result == ERROR_SUCCESS)
         name.assign(buffer, length);
     return result;
@@ -295,7 +292,7 @@ constexpr REGSAM kTreeAccess = DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE
 bool RegKey::IsLink() const
 {
     DWORD type = REG_NONE;
-    return RegQueryValueExW(m_hKey, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+    return RegQueryValueExW(m_key.Get(), L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
                ERROR_SUCCESS &&
            type == REG_LINK;
 }

@@ -4,6 +4,7 @@
 // instead: a user's name need not fit code page 932, and nothing is lost in a conversion.
 #pragma once
 
+#include "framework/Handles.h"
 #include "framework/String.h"
 
 #include <windows.h>
@@ -24,21 +25,6 @@ struct RegValue
 class RegKey
 {
 public:
-    RegKey() = default;
-    ~RegKey() { Close(); }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    RegKey(RegKey&& other) noexcept : m_hKey(other.m_hKey) { other.m_hKey = nullptr; }
-    RegKey& operator=(RegKey&& other) noexcept
-    {
-        if (this != &other) {
-            Close();
-            m_hKey = other.m_hKey;
-            other.m_hKey = nullptr;
-        }
-        return *this;
-    }
-
     // RegOpenKeyEx with options 0; the result is the Win32 error code.
     [[nodiscard]] LONG Open(HKEY root, const CString& path, REGSAM access);
     [[nodiscard]] LONG Open(HKEY root, const std::wstring& path, REGSAM access);
@@ -47,7 +33,7 @@ public:
     // name are still followed. parent is a root or an open key.
     [[nodiscard]] LONG Open(HKEY parent, const std::wstring& path, DWORD options, REGSAM access);
     void Close();
-    HKEY Get() const { return m_hKey; }
+    HKEY Get() const { return m_key.Get(); }
 
     // Reads a value the way RegQueryValueExA into a zero-filled buffer of capacity bytes would
     // see it: string data in code page 932, other data as its raw bytes. Fails with
@@ -75,7 +61,7 @@ public:
     [[nodiscard]] bool IsLink() const;
 
 private:
-    HKEY m_hKey = nullptr;
+    RegistryKeyHandle m_key;
 };
 
 // Deletes the key with all its sub-keys and values, in the registry view given (0, KEY_WOW64_32KEY
