@@ -352,28 +352,6 @@ TEST_F(UnattendedRunTest, AKeyThatExistsButCannotBeDeletedFailsTheRun)
                                              L"\\Software\\Korami\\TeaAtlas (Windows error "));
 }
 
-// A user's own hive is theirs to write: a registry link in it must not make SYSTEM delete the tree
-// it points to.
-TEST_F(UnattendedRunTest, ARegistryLinkInAUsersKeyGoesAsTheLinkAndWhatItPointsToStays)
-{
-    InstalledProduct product(3);
-    const std::wstring target = L"Software\\SeriesCleanTests\\LinkTarget";
-    fixture::SetString(HKEY_LOCAL_MACHINE, target + L"\\Services", L"Start", L"2");
-    const std::wstring link = product.Catalog().userKey + L"\\Link";
-    ASSERT_TRUE(fixture::MakeRegistryLink(HKEY_CURRENT_USER, link,
-                                          L"\\Registry\\Machine\\Software\\SeriesCleanTests\\LinkTarget"));
-    const UnattendedResult run = RemoveTea();
-    fixture::RemoveRegistryLink(HKEY_CURRENT_USER, link);
-    const bool targetKept = fixture::KeyExists(HKEY_LOCAL_MACHINE, target + L"\\Services");
-    fixture::DeleteKey(HKEY_LOCAL_MACHINE, L"Software\\SeriesCleanTests");
-
-    EXPECT_TRUE(targetKept);
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_FALSE(product.UserKeyExists());
-    EXPECT_TRUE(HasLine(run.log, L"  key deleted: HKEY_USERS\\" + fixture::CurrentUserSid() +
-                                     L"\\Software\\Korami\\TeaAtlas"));
-}
-
 // The way back: every key an unattended run deletes, every profile's included, is in one .reg file
 // the log names, and without that file nothing is deleted.
 

@@ -115,59 +115,6 @@ std::set<std::pair<size_t, size_t>> Overlaps(const DialogLayout& layout)
     return pairs;
 }
 
-// The template's font (its stand-in) as the dialog manager makes it for a display of dpi, selected
-// into a memory device context.
-class DialogFontDC
-{
-public:
-    explicit DialogFontDC(DWORD dpi)
-        : m_hDC(CreateCompatibleDC(nullptr)),
-          m_hFont(CreateFontW(-MulDiv(kDialogFontPoints, static_cast<int>(dpi), 72), 0, 0, 0, FW_DONTCARE,
-                              FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                              PROOF_QUALITY, FF_DONTCARE, kStandInFace)),
-          m_hPrevious(SelectObject(m_hDC, m_hFont))
-    {}
-    ~DialogFontDC()
-    {
-        SelectObject(m_hDC, m_hPrevious);
-        DeleteObject(m_hFont);
-        DeleteDC(m_hDC);
-    }
-    DialogFontDC(const DialogFontDC&) = delete;
-    DialogFontDC& operator=(const DialogFontDC&) = delete;
-
-    std::wstring Face() const
-    {
-        wchar_t face[LF_FACESIZE] = {};
-        GetTextFaceW(m_hDC, LF_FACESIZE, face);
-        return face;
-    }
-    LONG Height() const
-    {
-        TEXTMETRICW metrics = {};
-        GetTextMetricsW(m_hDC, &metrics);
-        return metrics.tmHeight;
-    }
-    // The size of text on one line, with "&" taken as the mark of a mnemonic as controls take it.
-    SIZE LabelSize(const std::wstring& text) const
-    {
-        RECT rect = {};
-        DrawTextW(m_hDC, text.c_str(), static_cast<int>(text.size()), &rect, DT_CALCRECT | DT_SINGLELINE);
-        return {rect.right - rect.left, rect.bottom - rect.top};
-    }
-    LONG Width(const std::wstring& text) const
-    {
-        SIZE size = {};
-        GetTextExtentPoint32W(m_hDC, text.c_str(), static_cast<int>(text.size()), &size);
-        return size.cx;
-    }
-
-private:
-    HDC m_hDC;
-    HFONT m_hFont;
-    HGDIOBJ m_hPrevious;
-};
-
 // The room a control gives its text: the whole control for a static, less the frame for a button
 // and the indent on both sides for a group box.
 SIZE TextRoom(const Control& control, DWORD dpi)
@@ -212,7 +159,8 @@ TEST_P(ScalingE2ETest, NothingIsCutOrOverlapsAndTheListScrollsToItsWidestItem)
         EXPECT_EQ(scaled.controls[i].id, normal.controls[i].id);
         EXPECT_EQ(scaled.controls[i].text, normal.controls[i].text);
     }
-    const DialogFontDC font(dpi);
+    // The template's font (its stand-in) as the dialog manager makes it for the display.
+    const drive::MeasuringFont font(kStandInFace, kDialogFontPoints, dpi);
     ASSERT_EQ(font.Face(), kStandInFace) << "no Japanese font: install fonts-ipafont-gothic";
     ASSERT_EQ(scaled.itemHeight, font.Height())
         << "the program did not draw with the template's font at " << dpi << " DPI";
@@ -241,9 +189,7 @@ TEST_P(ScalingE2ETest, NothingIsCutOrOverlapsAndTheListScrollsToItsWidestItem)
     }
 
     ASSERT_EQ(scaled.items.size(), 4u);
-    LONG widest = 0;
-    for (const std::wstring& item : scaled.items)
-        widest = std::max(widest, font.Width(item));
+    const LONG widest = font.Widest(scaled.items);
     const auto list = std::find_if(scaled.controls.begin(), scaled.controls.end(),
                                    [](const Control& control) { return control.id == IDC_PRODUCT_LIST; });
     ASSERT_NE(list, scaled.controls.end());

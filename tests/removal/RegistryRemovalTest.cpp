@@ -10,8 +10,12 @@ const wchar_t kBase[] = L"Software\\SeriesCleanTests";
 class DeleteRegistryKeyTest : public testing::Test
 {
 protected:
-    void SetUp() override { fixture::DeleteKey(HKEY_CURRENT_USER, kBase); }
-    void TearDown() override { fixture::DeleteKey(HKEY_CURRENT_USER, kBase); }
+    void SetUp() override { TearDown(); }
+    void TearDown() override
+    {
+        fixture::DeleteKey(HKEY_CURRENT_USER, kBase);
+        fixture::DeleteKey(HKEY_LOCAL_MACHINE, kBase);
+    }
 };
 
 } // namespace
@@ -52,37 +56,37 @@ TEST_F(DeleteRegistryKeyTest, RefusesAPathThatNamesTheRoot)
 }
 
 // Whoever can write in a key the program deletes (a user's own hive, a product key an installer
-// opened to users) can put a registry link in it. The deletion never follows one: a link goes as
-// itself, and a path that leads through one deletes nothing.
+// opened to users) can put a registry link in it, to a tree anywhere in the registry. The deletion
+// never follows one: a link goes as itself, and a path that leads through one deletes nothing.
 TEST_F(DeleteRegistryKeyTest, RegistryLinksAreDeletedAsThemselvesAndNeverFollowed)
 {
     const std::wstring base = kBase;
-    const std::wstring ntBase = L"\\Registry\\User\\" + fixture::CurrentUserSid() + L"\\" + base;
-    fixture::SetString(HKEY_CURRENT_USER, base + L"\\Elsewhere\\Inner", L"Kept", L"1");
-    auto elsewhereKept = [&] { return fixture::KeyExists(HKEY_CURRENT_USER, base + L"\\Elsewhere\\Inner"); };
+    const std::wstring elsewhere = L"Software\\SeriesCleanTests\\Elsewhere";
+    const std::wstring ntElsewhere = L"\\Registry\\Machine\\" + elsewhere;
+    fixture::SetString(HKEY_LOCAL_MACHINE, elsewhere + L"\\Services", L"Start", L"2");
+    auto elsewhereKept = [&] { return fixture::KeyExists(HKEY_LOCAL_MACHINE, elsewhere + L"\\Services"); };
 
-    // A link inside the tree.
+    // A link inside the tree, from a user's hive to the machine's.
     fixture::SetString(HKEY_CURRENT_USER, base + L"\\Product\\Sub", L"x", L"1");
-    ASSERT_TRUE(fixture::MakeRegistryLink(HKEY_CURRENT_USER, base + L"\\Product\\Sub\\Link",
-                                          ntBase + L"\\Elsewhere"));
+    ASSERT_TRUE(fixture::MakeRegistryLink(HKEY_CURRENT_USER, base + L"\\Product\\Sub\\Link", ntElsewhere));
     EXPECT_EQ(DeleteRegistryKey(HKEY_CURRENT_USER, fixture::ToCp932(base + L"\\Product")), 1);
     EXPECT_FALSE(fixture::KeyExists(HKEY_CURRENT_USER, base + L"\\Product"));
     EXPECT_TRUE(elsewhereKept());
 
     // The key itself is a link.
-    ASSERT_TRUE(fixture::MakeRegistryLink(HKEY_CURRENT_USER, base + L"\\Product", ntBase + L"\\Elsewhere"));
+    ASSERT_TRUE(fixture::MakeRegistryLink(HKEY_CURRENT_USER, base + L"\\Product", ntElsewhere));
     DWORD error = 0;
     EXPECT_EQ(DeleteRegistryKeyStrictly(HKEY_CURRENT_USER, fixture::ToCp932(base + L"\\Product"), 0, error),
               KeyRemoval::Deleted);
     EXPECT_TRUE(elsewhereKept());
 
     // A link on the way: what the path names lies elsewhere, and stays.
-    ASSERT_TRUE(fixture::MakeRegistryLink(HKEY_CURRENT_USER, base + L"\\Way", ntBase + L"\\Elsewhere"));
+    ASSERT_TRUE(fixture::MakeRegistryLink(HKEY_CURRENT_USER, base + L"\\Way", ntElsewhere));
     EXPECT_EQ(
-        DeleteRegistryKeyStrictly(HKEY_CURRENT_USER, fixture::ToCp932(base + L"\\Way\\Inner"), 0, error),
+        DeleteRegistryKeyStrictly(HKEY_CURRENT_USER, fixture::ToCp932(base + L"\\Way\\Services"), 0, error),
         KeyRemoval::Failed);
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_CANT_RESOLVE_FILENAME));
-    EXPECT_EQ(DeleteRegistryKey(HKEY_CURRENT_USER, fixture::ToCp932(base + L"\\Way\\Inner")), 0);
+    EXPECT_EQ(DeleteRegistryKey(HKEY_CURRENT_USER, fixture::ToCp932(base + L"\\Way\\Services")), 0);
     EXPECT_TRUE(elsewhereKept());
     fixture::RemoveRegistryLink(HKEY_CURRENT_USER, base + L"\\Way");
 }

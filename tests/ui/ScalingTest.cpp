@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 
 namespace {
@@ -25,43 +24,6 @@ SIZE IconSize(LRESULT icon)
         DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
     return size;
-}
-
-// A font of the list's face at another height, deleted at the end.
-class ScaledFont
-{
-public:
-    ScaledFont(HFONT model, int factor)
-    {
-        LOGFONTW font = {};
-        GetObjectW(model, sizeof(font), &font);
-        font.lfHeight *= factor;
-        font.lfWidth *= factor;
-        m_hFont = CreateFontIndirectW(&font);
-    }
-    ~ScaledFont() { DeleteObject(m_hFont); }
-    ScaledFont(const ScaledFont&) = delete;
-    ScaledFont& operator=(const ScaledFont&) = delete;
-
-    HFONT Get() const { return m_hFont; }
-
-private:
-    HFONT m_hFont = nullptr;
-};
-
-LONG WidestItem(HWND list, HFONT font)
-{
-    HDC dc = CreateCompatibleDC(nullptr);
-    const HGDIOBJ previous = SelectObject(dc, font);
-    LONG widest = 0;
-    for (const std::wstring& item : drive::ListItems(list)) {
-        SIZE size = {};
-        GetTextExtentPoint32W(dc, item.c_str(), static_cast<int>(item.size()), &size);
-        widest = std::max(widest, size.cx);
-    }
-    SelectObject(dc, previous);
-    DeleteDC(dc);
-    return widest;
 }
 
 class ScalingTest : public DialogTest
@@ -123,15 +85,16 @@ TEST_F(ScalingTest, AfterADpiChangeTheExtentFitsTheListsNewFontAndNeverNarrows)
     HWND list = m_dialog->Control(IDC_PRODUCT_LIST);
     const auto dialogFont = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
     ASSERT_NE(dialogFont, nullptr);
-    const ScaledFont larger(dialogFont, s_nFactor);
+    // A font of the list's face at another height.
+    const drive::MeasuringFont larger(dialogFont, s_nFactor);
     ASSERT_NE(larger.Get(), nullptr);
     const LRESULT before = SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0);
-    ASSERT_LT(before, WidestItem(list, larger.Get()));
+    ASSERT_LT(before, larger.Widest(drive::ListItems(list)));
 
     SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(larger.Get()), FALSE);
     MoveToDisplayOf(192);
     const LRESULT scaled = SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0);
-    EXPECT_GE(scaled, WidestItem(list, larger.Get()));
+    EXPECT_GE(scaled, larger.Widest(drive::ListItems(list)));
 
     // Back on the first display, the extent stays as wide as it became.
     SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont), FALSE);

@@ -177,4 +177,71 @@ void LetPaint(HWND hWnd, DWORD settleMs)
     SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
 }
 
+MeasuringFont::MeasuringFont(const wchar_t* face, int points, UINT dpi)
+    : m_hFont(CreateFontW(-MulDiv(points, static_cast<int>(dpi), 72), 0, 0, 0, FW_DONTCARE, FALSE, FALSE,
+                          FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                          FF_DONTCARE, face))
+{
+    Select();
+}
+
+MeasuringFont::MeasuringFont(HFONT model, int factor)
+{
+    LOGFONTW font = {};
+    GetObjectW(model, sizeof(font), &font);
+    font.lfHeight *= factor;
+    font.lfWidth *= factor;
+    m_hFont = CreateFontIndirectW(&font);
+    Select();
+}
+
+void MeasuringFont::Select()
+{
+    m_hDC = CreateCompatibleDC(nullptr);
+    m_hPrevious = SelectObject(m_hDC, m_hFont);
+}
+
+MeasuringFont::~MeasuringFont()
+{
+    SelectObject(m_hDC, m_hPrevious);
+    DeleteDC(m_hDC);
+    DeleteObject(m_hFont);
+}
+
+std::wstring MeasuringFont::Face() const
+{
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(m_hDC, LF_FACESIZE, face);
+    return face;
+}
+
+LONG MeasuringFont::Height() const
+{
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(m_hDC, &metrics);
+    return metrics.tmHeight;
+}
+
+SIZE MeasuringFont::LabelSize(const std::wstring& text) const
+{
+    RECT rect = {};
+    DrawTextW(m_hDC, text.c_str(), static_cast<int>(text.size()), &rect, DT_CALCRECT | DT_SINGLELINE);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+LONG MeasuringFont::Width(const std::wstring& text) const
+{
+    SIZE size = {};
+    GetTextExtentPoint32W(m_hDC, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+LONG MeasuringFont::Widest(const std::vector<std::wstring>& texts) const
+{
+    LONG widest = 0;
+    for (const std::wstring& text : texts)
+        widest = std::max(widest, Width(text));
+    return widest;
+}
+
 } // namespace drive

@@ -93,4 +93,32 @@ HWND WaitForBox(const Program& program, Matches matches, DWORD timeoutMs, const 
         timeoutMs);
 }
 
+// A font selected into a memory device context, to measure texts as a control draws them with
+// it: made from a face at a point size for a display of dpi, or as another font at a multiple of its
+// height. Deleted at the end.
+class MeasuringFont
+{
+public:
+    MeasuringFont(const wchar_t* face, int points, UINT dpi);
+    MeasuringFont(HFONT model, int factor);
+    ~MeasuringFont();
+    MeasuringFont(const MeasuringFont&) = delete;
+    MeasuringFont& operator=(const MeasuringFont&) = delete;
+
+    HFONT Get() const { return m_hFont; }
+    std::wstring Face() const;
+    LONG Height() const;
+    // The size of text on one line, with "&" taken as the mark of a mnemonic as controls take it.
+    SIZE LabelSize(const std::wstring& text) const;
+    LONG Width(const std::wstring& text) const;
+    LONG Widest(const std::vector<std::wstring>& texts) const;
+
+private:
+    void Select();
+
+    HDC m_hDC = nullptr;
+    HFONT m_hFont = nullptr;
+    HGDIOBJ m_hPrevious = nullptr;
+};
+
 } // namespace drive
