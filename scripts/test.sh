@@ -22,12 +22,18 @@ if ! cmp -s build/x64/SeriesClean.exe build/release-x64/SeriesClean.exe; then
 fi
 echo "test: the tested build/x64/SeriesClean.exe is the shipped build/release-x64/SeriesClean.exe"
 python3 tests/release/release_test.py
+python3 tests/scripts/launcher_test.py
 
 . scripts/wine-env.sh
 prefix=$root/build/x64/wineprefix
 wine_new_prefix "$prefix"
 wine_start_server "$prefix"
 trap 'wine_stop_server "$prefix"' EXIT
+
+# The test launcher lists here every test program that Wine failed to start and that it started
+# once more.
+export SERIESCLEAN_WINE_RETRIES=$root/build/x64/wine-restarts.log
+: >"$SERIESCLEAN_WINE_RETRIES"
 
 status=0
 for locale in ja_JP.UTF-8 en_US.UTF-8; do
@@ -38,4 +44,8 @@ for locale in ja_JP.UTF-8 en_US.UTF-8; do
   fi
   echo "== $locale: $(( $(date +%s) - start )) s"
 done
+if [ -s "$SERIESCLEAN_WINE_RETRIES" ]; then
+  echo "== test programs that Wine did not start the first time (started once more):"
+  cat "$SERIESCLEAN_WINE_RETRIES"
+fi
 exit $status
