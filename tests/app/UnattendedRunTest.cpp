@@ -127,12 +127,10 @@ TEST_F(UnattendedRunTest, AProfileFolderThatTwoEntriesNameIsVisitedOnce)
     InstalledProduct product(3);
     product.WithCacheFolder();
     OtherProfile alice(kAlice, L"alice", OtherProfile::Hive::LoggedOn, 3);
-    const std::wstring again = L"C:\\users\\alice-again";
-    struct RemovedAtTheEnd
-    {
-        std::wstring path;
-        ~RemovedAtTheEnd() { fixture::RemoveTree(path); }
-    } link{again};
+    // Wine's RemoveDirectoryW leaves a directory link made by "ln -s" in place; the temporary
+    // folder's removal takes it as itself.
+    const fixture::TempFolder root;
+    const std::wstring again = root / L"alice-again";
     ASSERT_TRUE(fixture::MakeDirectoryLink(again, alice.Folder()));
     fixture::ProfileEntry stale(std::wstring(kAlice) + L".bak", again);
     fixture::ProfileEntry spelled(std::wstring(kAlice) + L".old", L"C:\\Users\\ALICE");

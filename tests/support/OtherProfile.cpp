@@ -12,7 +12,7 @@ OtherProfile::OtherProfile(const std::wstring& sid, const std::wstring& name, Hi
     : m_sid(sid), m_folder(L"C:\\users\\" + name), m_userKey(products::At(row).userKey),
       m_dataFolder(products::At(row).dataFolder)
 {
-    fixture::RemoveTree(m_folder);
+    fixture::RemoveEverything(m_folder);
     m_entry = std::make_unique<fixture::ProfileEntry>(sid, L"%SystemDrive%\\users\\" + name, REG_EXPAND_SZ);
     if (hive == Hive::None)
         return;
@@ -38,7 +38,7 @@ OtherProfile::~OtherProfile()
 {
     m_loaded.reset();
     m_entry.reset();
-    fixture::RemoveTree(m_folder);
+    fixture::RemoveEverything(m_folder);
 }
 
 std::wstring OtherProfile::CacheFolder() const
