@@ -10,6 +10,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 find_program(WINE64 NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
+# CTest runs the test programs under Wine through the project's launcher, which starts a program once
+# more when Wine did not start it at all (it printed nothing and failed).
 if(WINE64)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE64})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-test.sh ${WINE64})
 endif()

@@ -61,7 +61,7 @@ TEST_F(DeleteRegistryKeyTest, RefusesAPathThatNamesTheRoot)
 TEST_F(DeleteRegistryKeyTest, RegistryLinksAreDeletedAsThemselvesAndNeverFollowed)
 {
     const std::wstring base = kBase;
-    const std::wstring elsewhere = L"Software\\SeriesCleanTests\\Elsewhere";
+    const std::wstring elsewhere = base + L"\\Elsewhere";
     const std::wstring ntElsewhere = L"\\Registry\\Machine\\" + elsewhere;
     fixture::SetString(HKEY_LOCAL_MACHINE, elsewhere + L"\\Services", L"Start", L"2");
     auto elsewhereKept = [&] { return fixture::KeyExists(HKEY_LOCAL_MACHINE, elsewhere + L"\\Services"); };

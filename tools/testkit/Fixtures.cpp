@@ -669,7 +669,7 @@ bool RunAndWait(std::wstring commandLine, DWORD& exitCode, DWORD timeoutMs)
 bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target)
 {
     // "ln -s" would put the new link inside a folder or link left at that name.
-    if (GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES)
+    if (Exists(link))
         return Fail(L"no link was made at " + link + L": something is there already", 0);
     const std::wstring unixTarget = UnixPath(target);
     // The link does not exist yet: map its folder, then add its name.
